@@ -1,0 +1,6 @@
+#include "demos/ResourceError.h"
+
+ResourceError::ResourceError(const std::string& message)
+    : std::runtime_error(message)
+{
+}
