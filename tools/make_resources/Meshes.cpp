@@ -1,0 +1,153 @@
+#include "Meshes.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+
+// Two triangles per cell of a rows x columns grid whose vertex (r, c) has
+// index r * columns + c. The diagonal alternates like a checkerboard, so the
+// sheet has no preferred shear direction.
+void addGridTriangles(ObjMesh& mesh, int rows, int columns,
+                      const std::function<Point3(const Point3&)>& outside)
+{
+    for (int r = 0; r + 1 < rows; ++r) {
+        for (int c = 0; c + 1 < columns; ++c) {
+            const int a = r * columns + c;
+            const int b = a + 1;
+            const int d = a + columns;
+            const int e = d + 1;
+            if ((r + c) % 2 == 0) {
+                mesh.addTriangle(a, d, e, outside);
+                mesh.addTriangle(a, e, b, outside);
+            } else {
+                mesh.addTriangle(a, d, b, outside);
+                mesh.addTriangle(b, d, e, outside);
+            }
+        }
+    }
+}
+
+// The grid vertices of rows r0 .. r0 + rowCount - 1, columns c0 .. c1 - 1,
+// row by row.
+std::vector<int> gridBlock(int columns, int r0, int rowCount, int c0, int c1)
+{
+    std::vector<int> block;
+    for (int r = r0; r < r0 + rowCount; ++r)
+        for (int c = c0; c < c1; ++c)
+            block.push_back(r * columns + c);
+    return block;
+}
+
+} // namespace
+
+ObjMesh makeCloth()
+{
+    // 41 columns so that the top row is exactly vertices 0 .. 40; the sheet
+    // spans x from -3.3 to -14.3 (in front of the default camera, which looks
+    // along +z at x = -8.8) and hangs 8.25 below the pole.
+    const int columns = 41;
+    const int rows = 31;
+    const double right = -3.3;
+    const double width = 11.0;
+    const double spacing = width / (columns - 1);
+
+    ObjMesh mesh;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const Point3 p{right - c * spacing, -r * spacing, 0.0};
+            // The texture repeats twice across the width once the scene
+            // doubles these coordinates; texels stay square.
+            mesh.addVertex(p, {c / (columns - 1.0), 1.0 - r * spacing / width});
+        }
+    }
+    // Front faces look at the camera, which stands at negative z.
+    addGridTriangles(mesh, rows, columns, [](const Point3&) { return Point3{0.0, 0.0, -1.0}; });
+    return mesh;
+}
+
+ObjMesh makeCylinder()
+{
+    // 42 rings of 82 vertices; every second ring is turned by half a step so
+    // that the triangles are close to equilateral. The axis stands where the
+    // scene camera's line of sight meets the middle height of the shell.
+    const int ringSize = 82;
+    const int ringCount = 42;
+    const double radius = 1.5;
+    const double height = 4.0;
+    const double bottom = -10.6;
+    const double axisX = -2.9;
+    const double axisZ = -1.06;
+
+    ObjMesh mesh;
+    for (int k = 0; k < ringCount; ++k) {
+        const double y = bottom + height * k / (ringCount - 1);
+        for (int j = 0; j < ringSize; ++j) {
+            const double step = j + 0.5 * (k % 2);
+            const double angle = 2.0 * pi * step / ringSize;
+            const Point3 p{axisX + radius * std::cos(angle), y, axisZ + radius * std::sin(angle)};
+            // u runs 0 -> 1 -> 0 around the ring, so the closed ring needs
+            // no seam; v keeps the texels square.
+            const double u = 1.0 - std::abs(2.0 * step / ringSize - 1.0);
+            mesh.addVertex(p, {u, (y - bottom) / (pi * radius)});
+        }
+    }
+    const auto outward = [&](const Point3& p) { return Point3{p.x - axisX, 0.0, p.z - axisZ}; };
+    for (int k = 0; k + 1 < ringCount; ++k) {
+        const int lower = k * ringSize;
+        const int upper = lower + ringSize;
+        for (int j = 0; j < ringSize; ++j) {
+            const int next = (j + 1) % ringSize;
+            if (k % 2 == 0) {
+                // The upper vertex j sits half a step after the lower vertex j.
+                mesh.addTriangle(lower + j, lower + next, upper + j, outward);
+                mesh.addTriangle(upper + j, lower + next, upper + next, outward);
+            } else {
+                // The lower vertex j sits half a step after the upper vertex j.
+                mesh.addTriangle(lower + j, upper + next, upper + j, outward);
+                mesh.addTriangle(lower + j, lower + next, upper + next, outward);
+            }
+        }
+    }
+
+    const int n = ringSize * ringCount;
+    const auto ring = [&](int k) { return gridBlock(ringSize, k, 1, 0, ringSize); };
+    mesh.renumber(placeGroups(n, {ring(0), ring(1), ring(ringCount - 2), ring(ringCount - 1)},
+                              {0, 1600, n - 1682, n - 82}));
+    return mesh;
+}
+
+ObjMesh makePlate()
+{
+    // 46 columns along the wall (z from -11.5 to -1.5) and 28 rows out from
+    // the wall face (x from -10 to -4), level at y = -3.5.
+    const int columns = 46;
+    const int rows = 28;
+    const double wall = -10.0;
+    const double depth = 6.0;
+    const double front = -11.5;
+    const double length = 10.0;
+    const double level = -3.5;
+    const double spacing = length / (columns - 1);
+
+    ObjMesh mesh;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const double x = wall + depth * r / (rows - 1);
+            const double z = front + spacing * c;
+            // One texture repeat per 5 units once the scene halves these
+            // coordinates; the brushing runs along the wall.
+            mesh.addVertex({x, level, z}, {(z - front) / 2.5, (x - wall) / 2.5});
+        }
+    }
+    addGridTriangles(mesh, rows, columns, [](const Point3&) { return Point3{0.0, 1.0, 0.0}; });
+
+    // The two rows along the wall are clamped in three consecutive stretches.
+    mesh.renumber(placeGroups(rows * columns,
+                              {gridBlock(columns, 0, 2, 0, 30), gridBlock(columns, 0, 2, 30, 40),
+                               gridBlock(columns, 0, 2, 40, columns)},
+                              {0, 900, 1250}));
+    return mesh;
+}
