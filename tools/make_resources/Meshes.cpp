@@ -46,12 +46,13 @@ std::vector<int> gridBlock(int columns, int r0, int rowCount, int c0, int c1)
 ObjMesh makeCloth()
 {
     // 41 columns so that the top row is exactly vertices 0 .. 40; the sheet
-    // spans x from -3.3 to -14.3 (in front of the default camera, which looks
-    // along +z at x = -8.8) and hangs 8.25 below the pole.
+    // spans x from -3.5 to -13.5, centred in the default camera's view, and
+    // hangs 8.5 below the pole. Gathered five times about x = 0, it still
+    // stays (just) in view.
     const int columns = 41;
-    const int rows = 31;
-    const double right = -3.3;
-    const double width = 11.0;
+    const int rows = 35;
+    const double right = -3.5;
+    const double width = 10.0;
     const double spacing = width / (columns - 1);
 
     ObjMesh mesh;
@@ -71,15 +72,15 @@ ObjMesh makeCloth()
 ObjMesh makeCylinder()
 {
     // 42 rings of 82 vertices; every second ring is turned by half a step so
-    // that the triangles are close to equilateral. The axis stands where the
-    // scene camera's line of sight meets the middle height of the shell.
+    // that the triangles are close to equilateral. The middle of the axis lies
+    // on the scene camera's line of sight, 7.5 in front of it.
     const int ringSize = 82;
     const int ringCount = 42;
-    const double radius = 1.5;
-    const double height = 4.0;
-    const double bottom = -10.6;
-    const double axisX = -2.9;
-    const double axisZ = -1.06;
+    const double radius = 1.35;
+    const double height = 3.65;
+    const double bottom = -10.55;
+    const double axisX = -2.72;
+    const double axisZ = -0.46;
 
     ObjMesh mesh;
     for (int k = 0; k < ringCount; ++k) {

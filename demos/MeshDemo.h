@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <qopengl.h>
+#include <QImage>
+
+#include "demos/Demo.h"
+#include "demos/SceneBody.h"
+#include "demos/SceneRecipe.h"
+#include "solver/ClickForce.h"
+
+// The behaviour that every scene shares: set-up from a recipe, one solver
+// step per tick with the pending pick, the per-frame array update, picking
+// through the depth buffer, texture upload and drawing the mesh. A scene
+// adds its recipe, the images it keeps, what it draws around the mesh and
+// its keys.
+class MeshDemo : public Demo
+{
+public:
+    void step() override;
+    void updateArrays() override;
+    void click(const QPoint& position) override;
+
+    // The mouse force; the solver's force list holds it too.
+    std::shared_ptr<Zarvo::ClickForce> clickForce;
+    // Vertex chosen by the last click, -1 = none; every step resets it.
+    int pickedVertex = -1;
+
+protected:
+    explicit MeshDemo(SceneRecipe recipe);
+
+    // Folder of the resource files: the executable's folder + "/resources".
+    static std::string resourceFolder();
+
+    // Reads and checks the scene's mesh and fills texCoords. Throws
+    // ResourceError naming the file.
+    void readMesh();
+    // Loads one image of the scene into GL layout. Throws ResourceError
+    // naming the file when it is missing or unreadable.
+    static QImage loadImage(const std::string& file);
+    // Builds solver, constraints, handles, forces and draw indices, and
+    // writes the scene camera into `camera`. Call after readMesh.
+    SceneBody buildBody(Camera& camera);
+
+    // Points the GL texture-coordinate array at texCoords.
+    void setTexCoordPointer() const;
+    // Draws the mesh's triangles with `texture` bound, from the arrays set by
+    // updateArrays and setTexCoordPointer.
+    void drawTriangles(GLuint texture) const;
+
+    const SceneRecipe recipe;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "constraints/HandleConstraint.h"
+#include "solver/ClickForce.h"
+#include "solver/Solver.h"
+
+// What a scene's set-up builds around its mesh (SceneSetup.h). The solver
+// holds everything too; the scene keeps these to move handles and to aim
+// the mouse force.
+struct SceneBody
+{
+    std::shared_ptr<Zarvo::Solver> solver;
+    // One per pinned group, in the order they were added to the solver.
+    std::vector<std::shared_ptr<Zarvo::HandleConstraint>> handles;
+    // Added to the solver with vertex -1 (no pick).
+    std::shared_ptr<Zarvo::ClickForce> clickForce;
+};

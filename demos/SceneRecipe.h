@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <Eigen/Core>
+
+// The values that make one scene: its files, weights, handles, forces,
+// camera and pick radius. Free of Qt and GL, so tests and benchmarks can
+// build a scene's body without a window (SceneSetup.h).
+struct SceneRecipe
+{
+    // Mesh file inside the resource folder, e.g. "cloth_mesh.obj".
+    std::string meshFile;
+    // Image files inside the resource folder, in the order the scene uploads them.
+    std::vector<std::string> imageFiles;
+    // Smallest vertex count for which every pinned index exists.
+    int minimumVertexCount = 0;
+    // Factor applied to the file's texture coordinates.
+    double texCoordScale = 1.0;
+    // Constraint weights, kept in single precision: the bound factories
+    // widen them to double on every call.
+    float strainWeight = 0.0f;
+    float bendingWeight = 0.0f;
+    // The pinned vertex groups for a mesh of `vertexCount` vertices, one
+    // handle each, in the order the handles are added to the solver.
+    std::function<std::vector<std::vector<int>>(int vertexCount)> handleGroups;
+    // Optional: changes the start targets (3 x k, one column per pinned
+    // vertex) of handle `group` before the handle is made.
+    std::function<void(std::size_t group, Eigen::Matrix3Xd& targets)> shapeTargets;
+    // The mouse push on the picked vertex, used as an acceleration.
+    Eigen::Vector3d clickForce = Eigen::Vector3d::Zero();
+    // A click picks the nearest vertex closer than this squared distance.
+    double pickRadius = 0.0;
+    // Scene camera, in single precision as the camera keeps it.
+    std::array<float, 3> eye{};
+    std::array<float, 3> center{};
+};
+
+// The three scenes, in the order of the keys 1 to 3.
+SceneRecipe clothRecipe();
+SceneRecipe bucklingRecipe();
+SceneRecipe plateRecipe();

@@ -1,0 +1,150 @@
+#include "demos/SceneSetup.h"
+
+#include <cmath>
+#include <functional>
+
+#include "constraints/ConstraintFactories.h"
+#include "demos/ResourceError.h"
+#include "surface_mesh/IO.h"
+#include "solver/GravityForce.h"
+
+namespace {
+
+using surface_mesh::Surface_mesh;
+using Point = surface_mesh::Vector<double, 3>;
+
+bool allFinite(const Surface_mesh& mesh)
+{
+    const auto points = mesh.find_vertex_property<Point>("v:point");
+    for (const Point& p : points.vector())
+        if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]))
+            return false;
+    return true;
+}
+
+bool inRange(const std::vector<std::vector<int>>& groups, int vertexCount)
+{
+    for (const auto& group : groups)
+        for (int id : group)
+            if (id < 0 || id >= vertexCount)
+                return false;
+    return true;
+}
+
+Eigen::Matrix3Xd currentPositions(const Surface_mesh& mesh, const std::vector<int>& ids)
+{
+    const auto points = mesh.find_vertex_property<Point>("v:point");
+    Eigen::Matrix3Xd positions(3, ids.size());
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        const Point& p = points[surface_mesh::Vertex(ids[k])];
+        positions.col(k) = Eigen::Vector3d(p[0], p[1], p[2]);
+    }
+    return positions;
+}
+
+} // namespace
+
+std::string resourceName(const std::string& file)
+{
+    return "resources/" + file;
+}
+
+void readSceneMesh(const SceneRecipe& recipe, const std::string& resourceFolder,
+                   Surface_mesh& mesh)
+{
+    const std::string name = resourceName(recipe.meshFile);
+    if (!surface_mesh::read_mesh(mesh, resourceFolder + "/" + recipe.meshFile))
+        throw ResourceError("cannot read mesh " + name);
+    if (mesh.face_count() == 0)
+        throw ResourceError("mesh " + name + " has no faces");
+    if (!allFinite(mesh))
+        throw ResourceError("mesh " + name + " has non-finite vertex coordinates");
+    const int n = static_cast<int>(mesh.vertex_count());
+    if (n < recipe.minimumVertexCount || !inRange(recipe.handleGroups(n), n))
+        throw ResourceError("mesh " + name + " has " + std::to_string(n)
+                            + " vertices; the scene needs at least "
+                            + std::to_string(recipe.minimumVertexCount));
+}
+
+std::vector<std::pair<double, double>> vertexTexCoords(const Surface_mesh& mesh, double scale)
+{
+    std::vector<std::pair<double, double>> texCoords(mesh.vertex_count(), {0.0, 0.0});
+    const auto halfedgeTexCoords = mesh.find_halfedge_property<Point>("h:texcoord");
+    if (!halfedgeTexCoords)
+        return texCoords;
+    for (const auto e : mesh.edges()) {
+        for (int i = 0; i < 2; ++i) {
+            const auto h = mesh.halfedge(e, i);
+            if (mesh.is_boundary(h))
+                continue;
+            const Point& t = halfedgeTexCoords[h];
+            texCoords[mesh.to_vertex(h).idx()] = {scale * t[0], scale * t[1]};
+        }
+    }
+    return texCoords;
+}
+
+SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
+                         const Zarvo::ElementCallback& faceCollector)
+{
+    using namespace std::placeholders;
+
+    SceneBody body;
+    auto points = mesh.obtain_vertex_property<Point>("v:point", Point(0, 0, 0));
+    const Eigen::Map<Eigen::Matrix3Xd> view(&points.vector()[0][0], 3,
+                                            static_cast<Eigen::Index>(mesh.vertex_count()));
+    Eigen::SparseMatrix<double> masses;
+    Zarvo::buildMassMatrix(mesh, masses);
+    body.solver = std::make_shared<Zarvo::Solver>(view, masses);
+
+    Zarvo::forEachEdge(mesh, std::bind(&Zarvo::addStrainConstraint, body.solver,
+                                       recipe.strainWeight, _1, _2));
+    Zarvo::forEachInteriorEdge(mesh, std::bind(&Zarvo::addBendingConstraint, body.solver,
+                                               recipe.bendingWeight, _1, _2));
+
+    const auto groups = recipe.handleGroups(static_cast<int>(mesh.vertex_count()));
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        Eigen::Matrix3Xd targets = currentPositions(mesh, groups[g]);
+        if (recipe.shapeTargets)
+            recipe.shapeTargets(g, targets);
+        auto handle = std::make_shared<Zarvo::HandleConstraint>(groups[g], targets);
+        body.solver->addConstraint(handle);
+        body.handles.push_back(handle);
+    }
+
+    auto gravity = std::make_shared<Zarvo::GravityForce>();
+    gravity->gravity = Eigen::Vector3d(0, -10, 0);
+    body.solver->addForce(gravity);
+    body.solver->initialize();
+
+    Zarvo::forEachFace(mesh, faceCollector);
+
+    body.clickForce = std::make_shared<Zarvo::ClickForce>();
+    body.clickForce->force = recipe.clickForce;
+    body.clickForce->vertex = -1;
+    body.solver->addForce(body.clickForce);
+    return body;
+}
+
+int nearestVertex(const Surface_mesh& mesh, const Eigen::Vector3d& point, double radius)
+{
+    const auto points = mesh.find_vertex_property<Point>("v:point");
+    int picked = -1;
+    double best = radius;
+    const int n = static_cast<int>(mesh.vertex_count());
+    for (int i = 0; i < n; ++i) {
+        const Point& p = points[surface_mesh::Vertex(i)];
+        const double d = (Eigen::Vector3d(p[0], p[1], p[2]) - point).squaredNorm();
+        if (d < best) {
+            picked = i;
+            best = d;
+        }
+    }
+    return picked;
+}
+
+void moveHandle(Zarvo::HandleConstraint& handle, const Eigen::Matrix3d& linear,
+                const Eigen::Vector3d& translation)
+{
+    handle.targets = ((linear * handle.targets).colwise() + translation).eval();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <Eigen/Core>
+
+#include "constraints/HandleConstraint.h"
+#include "demos/SceneBody.h"
+#include "demos/SceneRecipe.h"
+#include "solver/MeshAdapters.h"
+#include "surface_mesh/Surface_mesh.h"
+
+// The scene set-up that needs neither Qt nor GL: reading and checking the
+// mesh, building the solver with its constraints, handles and forces, and
+// the geometric part of picking and handle moves.
+
+// The user-facing name of a resource file: "resources/" + file.
+std::string resourceName(const std::string& file);
+
+// Reads recipe.meshFile from `resourceFolder` (a path without trailing
+// slash) into `mesh`. Throws ResourceError, naming the file, when it cannot
+// be read, has no faces, has non-finite coordinates, or has fewer vertices
+// than the recipe pins.
+void readSceneMesh(const SceneRecipe& recipe, const std::string& resourceFolder,
+                   surface_mesh::Surface_mesh& mesh);
+
+// One texture coordinate per vertex: `scale` times (u, v) of a face
+// halfedge pointing to the vertex (edges in order, halfedge 2e before 2e+1,
+// the later one winning); (0, 0) for a vertex on no face.
+std::vector<std::pair<double, double>> vertexTexCoords(const surface_mesh::Surface_mesh& mesh,
+                                                       double scale);
+
+// Builds the body of a checked mesh: solver over "v:point" with lumped
+// masses, strain constraints on every edge, bending on every interior edge,
+// the recipe's handles (targets = current positions, shaped by the recipe),
+// gravity (0, -10, 0), initialize(), then `faceCollector` over every face,
+// then the click force. The mesh must outlive the solver.
+SceneBody buildSceneBody(const SceneRecipe& recipe, surface_mesh::Surface_mesh& mesh,
+                         const Zarvo::ElementCallback& faceCollector);
+
+// The vertex nearest to `point` with squared distance below `radius`
+// (lowest index on ties), or -1.
+int nearestVertex(const surface_mesh::Surface_mesh& mesh, const Eigen::Vector3d& point,
+                  double radius);
+
+// Moves every target of `handle` by the affine map x -> linear * x + translation.
+void moveHandle(Zarvo::HandleConstraint& handle, const Eigen::Matrix3d& linear,
+                const Eigen::Vector3d& translation);

@@ -1,0 +1,132 @@
+#include "demos/ThinPlateDemo.h"
+
+#include <array>
+
+#include "demos/GlDrawing.h"
+
+namespace {
+
+// One face of the wall box: its normal and four (texture coordinate, corner
+// of the unit cube [-1, 1]^3) pairs.
+struct WallFace
+{
+    std::array<GLfloat, 3> normal;
+    std::array<std::array<GLfloat, 5>, 4> corners;  // s, t, x, y, z
+};
+
+// The texture coordinates give the stone courses their size on each face.
+const std::array<WallFace, 6> wallFaces{{
+    {{0, 0, 1}, {{{0, 0, -1, -1, 1}, {0.1f, 0, 1, -1, 1}, {0.1f, 1.55f, 1, 1, 1}, {0, 1.55f, -1, 1, 1}}}},
+    {{0, 0, -1}, {{{0.1f, 0, -1, -1, -1}, {0.1f, 1.55f, -1, 1, -1}, {0, 1.55f, 1, 1, -1}, {0, 0, 1, -1, -1}}}},
+    {{0, 1, 0}, {{{0, 2.5f, -1, 1, -1}, {0, 0, -1, 1, 1}, {0.1f, 0, 1, 1, 1}, {0.1f, 2.5f, 1, 1, -1}}}},
+    {{0, -1, 0}, {{{0.1f, 2.5f, -1, -1, -1}, {0, 2.5f, 1, -1, -1}, {0, 0, 1, -1, 1}, {0.1f, 0, -1, -1, 1}}}},
+    {{1, 0, 0}, {{{2.5f, 0, 1, -1, -1}, {2.5f, 1.55f, 1, 1, -1}, {0, 1.55f, 1, 1, 1}, {0, 0, 1, -1, 1}}}},
+    {{-1, 0, 0}, {{{0, 0, -1, -1, -1}, {2.5f, 0, -1, -1, 1}, {2.5f, 1.55f, -1, 1, 1}, {0, 1.55f, -1, 1, -1}}}},
+}};
+
+// The light of the frame (world coordinates) and the wall face x + 10 = 0.
+const std::array<GLfloat, 4> light{0.0f, 10.0f, -10.0f, 1.0f};
+const std::array<GLfloat, 4> wallPlane{1.0f, 0.0f, 0.0f, 10.0f};
+
+} // namespace
+
+ThinPlateDemo::ThinPlateDemo()
+    : MeshDemo(plateRecipe())
+{
+}
+
+ThinPlateDemo::~ThinPlateDemo()
+{
+    deleteTexture(metalTextureId);
+    deleteTexture(stoneTextureId);
+}
+
+void ThinPlateDemo::init(Camera& camera)
+{
+    readMesh();
+    metalImage = loadImage(recipe.imageFiles.at(0));
+    stoneImage = loadImage(recipe.imageFiles.at(1));
+    buildBody(camera);
+}
+
+void ThinPlateDemo::initGL()
+{
+    metalTextureId = uploadTexture(metalImage);
+    stoneTextureId = uploadTexture(stoneImage);
+    setTexCoordPointer();
+}
+
+void ThinPlateDemo::draw(bool shadow, bool wireframe)
+{
+    const bool normalPass = !shadow && !wireframe;
+    if (normalPass) {
+        // Mark the visible wall pixels for the plate's wall shadow.
+        glEnable(GL_STENCIL_TEST);
+        glClear(GL_STENCIL_BUFFER_BIT);
+        glStencilFunc(GL_ALWAYS, 1, 1);
+        glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
+    }
+    if (!wireframe)
+        drawWall();
+    if (normalPass)
+        drawWallShadow();
+    drawPlate();
+}
+
+void ThinPlateDemo::keyPress(QKeyEvent*)
+{
+}
+
+void ThinPlateDemo::drawWall() const
+{
+    setMaterial({0.3f, 0.3f, 0.3f, 1.0f}, {0.8f, 0.8f, 0.8f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f},
+                10.0f);
+    glBindTexture(GL_TEXTURE_2D, stoneTextureId);
+    // The box is scaled, so its normals need renormalising.
+    glEnable(GL_NORMALIZE);
+    glPushMatrix();
+    glTranslatef(-10.4f, -4.8f, -3.5f);
+    glScalef(0.4f, 6.2f, 10.0f);
+    glBegin(GL_QUADS);
+    for (const WallFace& face : wallFaces) {
+        glNormal3fv(face.normal.data());
+        for (const auto& corner : face.corners) {
+            glTexCoord2f(corner[0], corner[1]);
+            glVertex3f(corner[2], corner[3], corner[4]);
+        }
+    }
+    glEnd();
+    glPopMatrix();
+    glDisable(GL_NORMALIZE);
+}
+
+void ThinPlateDemo::drawWallShadow() const
+{
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const std::array<GLfloat, 16> projection = planarShadowMatrix(light, wallPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixf(projection.data());
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glStencilFunc(GL_EQUAL, 1, 1);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
+    glColor4f(0.2f, 0.2f, 0.2f, 0.5f);
+    drawTriangles(metalTextureId);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glPopMatrix();
+}
+
+void ThinPlateDemo::drawPlate() const
+{
+    setMaterial({0.0f, 0.0f, 0.0f, 0.95f}, {0.9f, 0.9f, 0.9f, 0.95f}, {1.0f, 1.0f, 1.0f, 0.95f},
+                60.0f);
+    drawTriangles(metalTextureId);
+}
