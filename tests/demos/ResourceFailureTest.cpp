@@ -1,0 +1,82 @@
+// A missing or unfit mesh is refused with a message naming the file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "demos/ResourceError.h"
+#include "demos/SceneRecipe.h"
+#include "demos/SceneSetup.h"
+#include "surface_mesh/Surface_mesh.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A resource folder of its own holding `file` with `content`.
+std::string folderWith(const std::string& name, const std::string& file, const std::string& content)
+{
+    const fs::path folder = fs::path(ZARVO_TEST_OUTPUT_DIR) / name;
+    fs::create_directories(folder);
+    std::ofstream(folder / file, std::ios::binary) << content;
+    return folder.string();
+}
+
+std::string shipped(const std::string& file)
+{
+    std::ifstream in(fs::path(ZARVO_RESOURCE_DIR) / file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The message of the ResourceError that reading `recipe` from `folder` throws.
+std::string refusal(const SceneRecipe& recipe, const std::string& folder)
+{
+    surface_mesh::Surface_mesh mesh;
+    try {
+        readSceneMesh(recipe, folder, mesh);
+    } catch (const ResourceError& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+TEST(MeshRefusal, MissingFileIsNamed)
+{
+    SceneRecipe recipe = clothRecipe();
+    recipe.meshFile = "no_such_mesh.obj";
+    EXPECT_EQ(refusal(recipe, ZARVO_RESOURCE_DIR), "cannot read mesh resources/no_such_mesh.obj");
+    EXPECT_EQ(refusal(bucklingRecipe(), ZARVO_TEST_OUTPUT_DIR "/no_such_folder"),
+              "cannot read mesh resources/cylinder.obj");
+}
+
+TEST(MeshRefusal, TruncatedMeshesAreRefusedNotIndexed)
+{
+    const std::string cylinder = shipped("cylinder.obj");
+    // Cut in the middle of the vertex list: no face survives.
+    const std::string cut = cylinder.substr(0, cylinder.size() / 10);
+    EXPECT_EQ(refusal(bucklingRecipe(), folderWith("cut", "cylinder.obj", cut)),
+              "mesh resources/cylinder.obj has no faces");
+
+    // A small but valid mesh: too few vertices for the pinned ranges.
+    const std::string small = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
+    EXPECT_EQ(refusal(bucklingRecipe(), folderWith("small", "cylinder.obj", small)),
+              "mesh resources/cylinder.obj has 3 vertices; the scene needs at least 1682");
+    EXPECT_EQ(refusal(plateRecipe(), folderWith("small", "plate.obj", small)),
+              "mesh resources/plate.obj has 3 vertices; the scene needs at least 1262");
+}
+
+TEST(MeshRefusal, UnreadableContentIsRefused)
+{
+    EXPECT_EQ(refusal(clothRecipe(), folderWith("binary", "cloth_mesh.obj", std::string(500, '\x7f'))),
+              "mesh resources/cloth_mesh.obj has no faces");
+    const std::string cloth = shipped("cloth_mesh.obj");
+    const std::string poisoned = "v nan 0 0\n" + cloth;
+    EXPECT_EQ(refusal(clothRecipe(), folderWith("nan", "cloth_mesh.obj", poisoned)),
+              "mesh resources/cloth_mesh.obj has non-finite vertex coordinates");
+}
+
+} // namespace
