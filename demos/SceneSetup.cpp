@@ -91,7 +91,9 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
 
     SceneBody body;
     auto points = mesh.obtain_vertex_property<Point>("v:point", Point(0, 0, 0));
-    const Eigen::Map<Eigen::Matrix3Xd> view(&points.vector()[0][0], 3,
+    // Each "v:point" entry is three contiguous doubles: the array is 3 x n.
+    auto& storage = points.vector();
+    const Eigen::Map<Eigen::Matrix3Xd> view(storage.empty() ? nullptr : storage[0].data(), 3,
                                             static_cast<Eigen::Index>(mesh.vertex_count()));
     Eigen::SparseMatrix<double> masses;
     Zarvo::buildMassMatrix(mesh, masses);
