@@ -1,0 +1,365 @@
+#include "app/MainWindow.h"
+
+#include <array>
+#include <iostream>
+
+#include <GL/glu.h>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QGLFormat>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "demos/BucklingDemo.h"
+#include "demos/ClothDemo.h"
+#include "demos/ResourceError.h"
+#include "demos/ThinPlateDemo.h"
+
+namespace {
+
+constexpr int tickMilliseconds = 33;
+constexpr GLfloat groundY = -11.0f;
+constexpr std::array<GLfloat, 4> lightPosition = {0.0f, 10.0f, -10.0f, 1.0f};
+// The ground plane y + 11 = 0 as (a, b, c, d) of ax + by + cz + d = 0.
+constexpr std::array<GLfloat, 4> groundPlane = {0.0f, 1.0f, 0.0f, 11.0f};
+
+// The shadow pass draws into the stencil, the depth test needs depth.
+QGLFormat surfaceFormat()
+{
+    QGLFormat format;
+    format.setDepth(true);
+    format.setStencil(true);
+    format.setStencilBufferSize(8);
+    return format;
+}
+
+// Projects from the light onto the ground plane: S = (P.L) I - L P^T,
+// column-major for glMultMatrixf.
+std::array<GLfloat, 16> shadowMatrix()
+{
+    const auto& L = lightPosition;
+    const auto& P = groundPlane;
+    const GLfloat d = P[0] * L[0] + P[1] * L[1] + P[2] * L[2] + P[3] * L[3];
+    std::array<GLfloat, 16> m{};
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i)
+            m[j * 4 + i] = (i == j ? d : 0.0f) - L[i] * P[j];
+    return m;
+}
+
+std::shared_ptr<Demo> makeDemo(int index)
+{
+    switch (index) {
+    case 1: return std::make_shared<BucklingDemo>();
+    case 2: return std::make_shared<ThinPlateDemo>();
+    default: return std::make_shared<ClothDemo>();
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : QGLWidget(surfaceFormat())
+{
+    const QString groundPath = QCoreApplication::applicationDirPath() + "/resources/ground.jpg";
+    const QImage ground(groundPath);
+    if (ground.isNull()) {
+        groundError = "cannot read resources/ground.jpg";
+        std::cerr << groundError.toStdString() << std::endl;
+    } else {
+        groundImage = QGLWidget::convertToGLFormat(ground);
+    }
+
+    auto* timer = new QTimer(this);
+    connect(timer, SIGNAL(timeout()), this, SLOT(simulate()));
+    timer->start(tickMilliseconds);
+
+    if (fullScreen)
+        showFullScreen();
+}
+
+MainWindow::~MainWindow()
+{
+    // The scene deletes its textures: give it the context to do so.
+    makeCurrent();
+    demo.reset();
+}
+
+void MainWindow::setDemo(int index)
+{
+    makeCurrent();
+    currentDemo = index;
+    demo = makeDemo(index);
+    try {
+        demo->init(camera);
+        demo->initGL();
+        sceneError.clear();
+    } catch (const ResourceError& error) {
+        demo.reset();
+        sceneError = QString::fromStdString(error.what());
+        std::cerr << error.what() << std::endl;
+    }
+    camera.lookAt();
+}
+
+OverlayState MainWindow::overlayState() const
+{
+    OverlayState state;
+    state.wireframe = wireframe;
+    state.fullScreen = fullScreen;
+    state.cameraMode = cameraMode;
+    state.currentDemo = currentDemo;
+    state.simulationTime = simulationTime;
+    if (demo) {
+        state.iterations = demo->iterations();
+        state.threadCount = demo->threadCount();
+        state.vertexCount = static_cast<int>(demo->mesh.vertex_count());
+        state.constraintCount = demo->solver ? static_cast<int>(demo->solver->constraintCount()) : 0;
+    }
+    for (const QString& message : {groundError, sceneError})
+        if (!message.isEmpty())
+            state.messages.push_back(message);
+    return state;
+}
+
+void MainWindow::simulate()
+{
+    if (clickPending && demo) {
+        makeCurrent();
+        demo->click(mapFromGlobal(QCursor::pos()));
+    }
+    clickPending = false;
+    if (demo) {
+        QElapsedTimer timer;
+        timer.start();
+        demo->step();
+        simulationTime = timer.elapsed();
+    }
+    updateGL();
+}
+
+void MainWindow::initializeGL()
+{
+    glClearColor(0.5765f, 0.7451f, 0.8824f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glShadeModel(GL_SMOOTH);
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+
+    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, white);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+    glLightModelf(GL_LIGHT_MODEL_TWO_SIDE, 1.0f);
+
+    glEnable(GL_TEXTURE_2D);
+    glGenTextures(1, &groundTexture);
+    glBindTexture(GL_TEXTURE_2D, groundTexture);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    if (!groundImage.isNull())
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, groundImage.width(), groundImage.height(), GL_RGBA,
+                          GL_UNSIGNED_BYTE, groundImage.bits());
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    setDemo(currentDemo);
+}
+
+void MainWindow::resizeGL(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    camera.aspect = static_cast<float>(width) / static_cast<float>(height > 0 ? height : 1);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(camera.fovy, camera.aspect, camera.zNear, camera.zFar);
+    camera.lookAt();
+}
+
+void MainWindow::paintGL()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (demo)
+        demo->updateArrays();
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition.data());
+
+    drawGround();
+    if (demo) {
+        drawShadow();
+        demo->draw(false, false);
+        if (wireframe)
+            drawWireframe();
+    } else {
+        glDisable(GL_STENCIL_TEST);
+    }
+    drawOverlay();
+}
+
+void MainWindow::drawGround() const
+{
+    glEnable(GL_STENCIL_TEST);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glStencilFunc(GL_ALWAYS, 1, 1);
+    glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
+
+    const GLfloat ambient[] = {0.6f, 0.6f, 0.6f, 1.0f};
+    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 60.0f);
+
+    glBindTexture(GL_TEXTURE_2D, groundTexture);
+    glBegin(GL_QUADS);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(100.0f, groundY, -100.0f);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glTexCoord2f(30.0f, 0.0f);
+    glVertex3f(-100.0f, groundY, -100.0f);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glTexCoord2f(30.0f, 30.0f);
+    glVertex3f(-100.0f, groundY, 100.0f);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glTexCoord2f(0.0f, 30.0f);
+    glVertex3f(100.0f, groundY, 100.0f);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void MainWindow::drawShadow() const
+{
+    static const std::array<GLfloat, 16> shadow = shadowMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixf(shadow.data());
+
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    // Only on the ground, and each ground pixel darkened once.
+    glStencilFunc(GL_EQUAL, 1, 1);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
+
+    glColor4f(0.2f, 0.2f, 0.2f, 0.5f);
+    demo->draw(true, false);
+
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glPopMatrix();
+}
+
+void MainWindow::drawWireframe() const
+{
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(0.2f, 0.2f, 0.2f);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glPolygonOffset(-1.0f, -1.0f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    demo->draw(false, true);
+    glDisable(GL_POLYGON_OFFSET_LINE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+}
+
+void MainWindow::drawOverlay()
+{
+    const QFont font("Times New Roman", 16);
+    glColor3f(0.0f, 0.0f, 0.0f);
+    for (const OverlayLine& line : overlayLines(overlayState()))
+        renderText(20, line.y, line.text, font);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space: cameraMode = !cameraMode; break;
+    case Qt::Key_1: setDemo(0); break;
+    case Qt::Key_2: setDemo(1); break;
+    case Qt::Key_3: setDemo(2); break;
+    case Qt::Key_6:
+        if (demo && demo->solver && demo->iterations() > 1)
+            demo->solver->setIterations(demo->iterations() - 1);
+        break;
+    case Qt::Key_7:
+        if (demo && demo->solver)
+            demo->solver->setIterations(demo->iterations() + 1);
+        break;
+    case Qt::Key_8:
+        if (demo && demo->threadCount() > 1)
+            demo->setThreadCount(demo->threadCount() - 1);
+        break;
+    case Qt::Key_9:
+        if (demo)
+            demo->setThreadCount(demo->threadCount() + 1);
+        break;
+    case Qt::Key_F:
+        if (fullScreen)
+            showNormal();
+        else
+            showFullScreen();
+        fullScreen = !fullScreen;
+        break;
+    case Qt::Key_W: wireframe = !wireframe; break;
+    case Qt::Key_Escape: close(); break;
+    case Qt::Key_Left: moveCamera(&Camera::strafe, -moveStep); break;
+    case Qt::Key_Right: moveCamera(&Camera::strafe, moveStep); break;
+    case Qt::Key_Up: moveCamera(&Camera::moveForward, moveStep); break;
+    case Qt::Key_Down: moveCamera(&Camera::moveForward, -moveStep); break;
+    default: break;
+    }
+    if (!cameraMode && demo)
+        demo->keyPress(event);
+}
+
+void MainWindow::moveCamera(void (Camera::*move)(float), float distance)
+{
+    if (!cameraMode)
+        return;
+    (camera.*move)(distance);
+    makeCurrent();
+    camera.lookAt();
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    lastMouseX = event->x();
+    lastMouseY = event->y();
+    if (!cameraMode)
+        clickPending = true;
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    if (cameraMode) {
+        camera.turn(static_cast<float>(lastMouseX - event->x()) * rotateFactor, camera.up[0], camera.up[1],
+                    camera.up[2]);
+        camera.pitch(static_cast<float>(lastMouseY - event->y()) * rotateFactor);
+        makeCurrent();
+        camera.lookAt();
+    } else {
+        clickPending = true;
+    }
+    lastMouseX = event->x();
+    lastMouseY = event->y();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <QString>
+
+// What the overlay reports about the window and its scene.
+struct OverlayState
+{
+    bool wireframe = false;
+    bool fullScreen = true;
+    bool cameraMode = false;
+    int currentDemo = 0;           // 0 cloth, 1 thin shell, 2 thin plate
+    std::int64_t simulationTime = 0;  // milliseconds of the last step
+    int iterations = 0;            // 0 without a solver
+    int threadCount = 0;           // 0 without a solver
+    int vertexCount = 0;           // of the scene mesh, 0 without a scene
+    int constraintCount = 0;       // 0 without a solver
+    std::vector<QString> messages; // resource problems, shown below the help
+};
+
+// One overlay text at window coordinates (20, y), y downwards from the top.
+struct OverlayLine
+{
+    int y;
+    QString text;
+};
+
+// The overlay's texts, top to bottom, for `state`.
+std::vector<OverlayLine> overlayLines(const OverlayState& state);

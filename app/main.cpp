@@ -1,0 +1,11 @@
+#include <QApplication>
+
+#include "app/MainWindow.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    MainWindow window;
+    window.show();
+    return application.exec();
+}
