@@ -1,0 +1,74 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <Eigen/Core>
+#include <Eigen/SparseCholesky>
+#include <Eigen/SparseCore>
+
+#include "constraints/Constraint.h"
+#include "solver/Force.h"
+
+namespace Zarvo {
+
+// The simulation state of one deformable body and its pre-factorized
+// local/global system. Build it over the body's positions, add constraints
+// and forces, initialize() once, then step() once per frame.
+class Solver
+{
+public:
+    // `points`: 3 x n view of the body's positions (column i = point i),
+    // written in place by every step; `masses`: n x n lumped (diagonal) mass
+    // matrix, not kept.
+    Solver(const Eigen::Map<Eigen::Matrix3Xd>& points, const Eigen::SparseMatrix<double>& masses);
+
+    // Constraints enter the system only if added before initialize().
+    void addConstraint(std::shared_ptr<Constraint> constraint);
+    // Forces may be added at any time.
+    void addForce(std::shared_ptr<Force> force);
+
+    // Assembles the constraint matrix A (R x n), its transpose and
+    // inertia + AᵀA, and factorizes the latter. Calling it again rebuilds all.
+    void initialize();
+
+    // One time step: prediction, iterations() + 1 local/global passes, update.
+    void step();
+
+    // One local/global pass; every thread of the step's region must call it
+    // (it holds worksharing loops). Only `numConstraints` is read.
+    void iterate(int numConstraints, int second, int pass);
+
+    int iterations() const { return iterations_; }
+    void setIterations(int count) { iterations_ = count; }
+    int threadCount() const { return threadCount_; }
+    // Stores `count` and sets OpenMP's thread count for the next step.
+    void setThreadCount(int count);
+    int constraintCount() const { return static_cast<int>(constraints.size()); }
+
+    Eigen::Map<Eigen::Matrix3Xd> points;
+    Eigen::Matrix3Xd velocities;
+    Eigen::VectorXd velocityFactors;
+    // 0.1 as a single-precision literal: 0.10000000149011612.
+    const double timeStep = 0.1f;
+    std::vector<std::shared_ptr<Constraint>> constraints;
+    std::vector<std::shared_ptr<Force>> forces;
+    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt;
+    Eigen::SparseMatrix<double> inertia;
+    Eigen::SparseMatrix<double> constraintMatrix;
+    Eigen::SparseMatrix<double> constraintMatrixT;
+    Eigen::SparseMatrix<double> systemMatrix;
+    PointRows projections;     // R x 3
+    PointRows estimate;        // n x 3, the current iterate
+    PointRows prediction;      // n x 3
+    PointRows rightHandSide;   // n x 3
+
+private:
+    void predict(int point);
+    void update(int point);
+
+    int iterations_ = 10;
+    int threadCount_;
+};
+
+}  // namespace Zarvo
