@@ -1,0 +1,98 @@
+#include "app/OverlayLines.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString textAt(const std::vector<OverlayLine>& lines, int y)
+{
+    QString found;
+    for (const OverlayLine& line : lines)
+        if (line.y == y)
+            found = line.text;
+    return found;
+}
+
+std::vector<QString> modeLines(const OverlayState& state)
+{
+    std::vector<QString> texts;
+    for (const OverlayLine& line : overlayLines(state))
+        if (line.y >= 220 && line.y <= 300)
+            texts.push_back(line.text);
+    return texts;
+}
+
+}  // namespace
+
+TEST(Overlay, HelpLinesStandAtTheirRowsAndToggleLinesNameTheAction)
+{
+    OverlayState state;
+    auto lines = overlayLines(state);
+    EXPECT_EQ(textAt(lines, 40), "1: cloth demo");
+    EXPECT_EQ(textAt(lines, 60), "2: thin shell demo");
+    EXPECT_EQ(textAt(lines, 80), "3: thin plate demo");
+    EXPECT_EQ(textAt(lines, 120), "esc: exit");
+    EXPECT_EQ(textAt(lines, 140), "w: wireframe on");
+    EXPECT_EQ(textAt(lines, 160), "f: fullscreen off");
+    EXPECT_EQ(textAt(lines, 180), "space: camera mode");
+    EXPECT_EQ(textAt(lines, 420), "6: less iterations");
+    EXPECT_EQ(textAt(lines, 440), "7: more iterations");
+    EXPECT_EQ(textAt(lines, 460), "8: less threads");
+    EXPECT_EQ(textAt(lines, 480), "9: more threads");
+
+    state.wireframe = true;
+    state.fullScreen = false;
+    state.cameraMode = true;
+    lines = overlayLines(state);
+    EXPECT_EQ(textAt(lines, 140), "w: wireframe off");
+    EXPECT_EQ(textAt(lines, 160), "f: fullscreen on");
+    EXPECT_EQ(textAt(lines, 180), "space: interactive mode");
+}
+
+TEST(Overlay, ArrowHelpFollowsTheModeAndTheScene)
+{
+    OverlayState state;
+    state.currentDemo = 0;
+    EXPECT_EQ(modeLines(state),
+              (std::vector<QString>{"left arrow: left", "right arrow: right", "mouse click: interact"}));
+    state.currentDemo = 1;
+    EXPECT_EQ(modeLines(state), (std::vector<QString>{"up arrow: up", "down arrow: down", "mouse click: interact"}));
+    state.currentDemo = 2;
+    EXPECT_EQ(modeLines(state), (std::vector<QString>{"mouse click: interact"}));
+    state.cameraMode = true;
+    for (int scene = 0; scene < 3; ++scene) {
+        state.currentDemo = scene;
+        EXPECT_EQ(modeLines(state), (std::vector<QString>{"up arrow: front", "down arrow: back", "left arrow: left",
+                                                          "right arrow: right", "mouse click: direction"}));
+    }
+    const auto lines = overlayLines(state);
+    EXPECT_EQ(textAt(lines, 300), "mouse click: direction");
+}
+
+TEST(Overlay, StatisticsFillTheirPlaceholdersInOrderWithNineDofsPerVertex)
+{
+    OverlayState state;
+    state.simulationTime = 12345678901LL;
+    state.iterations = 10;
+    state.threadCount = 2;
+    state.vertexCount = 1089;
+    state.constraintCount = 7;
+    const auto lines = overlayLines(state);
+    EXPECT_EQ(textAt(lines, 340), "simulation (10 iterations, 2 threads): 12345678901 ms");
+    EXPECT_EQ(textAt(lines, 360), "dofs: 9801");
+    EXPECT_EQ(textAt(lines, 380), "constraints: 7");
+
+    const auto empty = overlayLines(OverlayState{});
+    EXPECT_EQ(textAt(empty, 340), "simulation (0 iterations, 0 threads): 0 ms");
+    EXPECT_EQ(textAt(empty, 360), "dofs: 0");
+}
+
+TEST(Overlay, ResourceMessagesFollowTheHelpOnePerLine)
+{
+    OverlayState state;
+    EXPECT_EQ(overlayLines(state).back().text, "9: more threads");
+    state.messages = {"cannot read resources/ground.jpg", "cannot read resources/plate.obj"};
+    const auto lines = overlayLines(state);
+    EXPECT_EQ(textAt(lines, 520), "cannot read resources/ground.jpg");
+    EXPECT_EQ(textAt(lines, 540), "cannot read resources/plate.obj");
+}
