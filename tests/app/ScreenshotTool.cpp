@@ -15,6 +15,9 @@
 namespace {
 
 constexpr int ticksToSettle = 30;
+// Screenshots are stored with a 256-colour palette at PNG's strongest
+// compression (QImage::save quality 0) to keep the repository small.
+constexpr int maximumCompression = 0;
 
 void tick(MainWindow& window, int count)
 {
@@ -26,7 +29,7 @@ bool save(MainWindow& window, const QDir& folder, const QString& name)
 {
     window.updateGL();
     const QString path = folder.filePath(name + ".png");
-    if (!window.grabFrameBuffer().save(path)) {
+    if (!window.grabFrameBuffer().convertToFormat(QImage::Format_Indexed8).save(path, "PNG", maximumCompression)) {
         std::cerr << "cannot write " << path.toStdString() << std::endl;
         return false;
     }
