@@ -1,0 +1,40 @@
+#pragma once
+
+#include "surface_mesh/Surface_mesh.h"
+
+#include <string>
+
+namespace surface_mesh {
+
+// Mesh readers. Each empties `mesh` first and fills it from the file
+// `filename` (a narrow-character path); vertex k of the file becomes vertex k
+// of the mesh. Coordinates are read as single precision and widened. They
+// return false when the file cannot be opened or its header is not valid, and
+// true otherwise, however few faces the file yields. Faces the mesh refuses
+// (non-manifold ones, too few or repeated or unknown corners) are left out
+// with add_face's message; damaged files (missing numbers, a file ending
+// early) are read up to the damage, with a message on standard error.
+
+// Sets the numeric locale to "C" (and leaves it so), then picks the reader by
+// the file name's extension, compared in lower case: "obj", "off" or "stl".
+// False for any other extension or none.
+bool read_mesh(Surface_mesh& mesh, const std::string& filename);
+
+// Wavefront OBJ: "v" positions and "f" faces with 1-based absolute indices in
+// the forms v, v/t, v/t/n and v//n. Texture coordinates of textured corners go
+// to the halfedge array "h:texcoord" as (u, v, 1), on the halfedge of the face
+// that points to the corner's vertex; other halfedges keep (0, 0, 0).
+bool read_obj(Surface_mesh& mesh, const std::string& filename);
+
+// Object File Format, text or "OFF BINARY" (little-endian), with the optional
+// header prefixes ST (texture coordinates into "v:texcoord"), C (colours into
+// "v:color", scaled to 0..1 when above 1; text only) and N (normals into
+// "v:normal"), in this order; "4OFF" and "nOFF" are refused.
+bool read_off(Surface_mesh& mesh, const std::string& filename);
+
+// Stereolithography, text or binary. Corners with equal coordinates become one
+// vertex, numbered in order of first appearance; triangles with a repeated
+// corner are dropped.
+bool read_stl(Surface_mesh& mesh, const std::string& filename);
+
+} // namespace surface_mesh

@@ -1,0 +1,134 @@
+#include "surface_mesh/File_reader.h"
+#include "surface_mesh/IO.h"
+#include "surface_mesh/Text_scanner.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <vector>
+
+namespace surface_mesh {
+
+namespace {
+
+struct Obj_state
+{
+    std::vector<Point> texcoords; // every "vt" entry as (u, v, 1)
+    std::vector<Vertex> face_vertices;
+    std::vector<long long> face_texcoords;
+    bool with_tex_coord = false;
+};
+
+bool starts_with(const char* text, const char* prefix)
+{
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// A 1-based OBJ index as a 0-based one; -1 for anything that names no
+// element (0, negative relative indices, numbers beyond int).
+long long zero_based(const char* token)
+{
+    const long long index = std::strtoll(token, nullptr, 10);
+    return index >= 1 && index <= INT_MAX ? index - 1 : -1;
+}
+
+// Splits a face line in place into its corners' components: the vertex
+// index (component 0) and the texture index (component 1); normal indices
+// are ignored. Only spaces separate corners.
+void split_face_line(char* line, Obj_state& state)
+{
+    state.face_vertices.clear();
+    state.face_texcoords.clear();
+    int component = 0;
+    char* p = line + 1;
+    while (*p == ' ')
+        ++p;
+    for (;;) {
+        char* token = p;
+        char* delimiter = p;
+        bool end_of_corner = false;
+        if (*p != '/') {
+            delimiter = p + std::strcspn(p, "\n\r /");
+            end_of_corner = *delimiter != '/';
+        }
+        char* next = delimiter;
+        if (*delimiter != '\0') {
+            *delimiter = '\0';
+            next = delimiter + 1;
+        }
+        if (*token != '\0') {
+            if (component == 0) {
+                state.face_vertices.emplace_back(static_cast<int>(zero_based(token)));
+            } else if (component == 1) {
+                state.face_texcoords.push_back(zero_based(token));
+                state.with_tex_coord = true;
+            }
+        }
+        component = end_of_corner ? 0 : component + 1;
+        if (*next == '\0' || *next == '\n')
+            break;
+        p = next;
+    }
+}
+
+// Corners whose texture index is missing or names no "vt" entry keep the
+// default coordinate.
+void assign_texcoords(Surface_mesh& mesh, Face f, const Obj_state& state, Halfedge_property<Point>& texcoords)
+{
+    std::size_t k = 0;
+    bool complete = true;
+    for (const Halfedge h : mesh.halfedges(f)) {
+        const long long t = k < state.face_texcoords.size() ? state.face_texcoords[k] : -1;
+        if (t >= 0 && static_cast<unsigned long long>(t) < state.texcoords.size())
+            texcoords[h] = state.texcoords[static_cast<std::size_t>(t)];
+        else if (k < state.face_texcoords.size())
+            complete = false;
+        ++k;
+    }
+    if (!complete)
+        std::cerr << "read_obj: a face refers to a missing texture coordinate\n";
+}
+
+void read_face(Surface_mesh& mesh, char* line, Obj_state& state, Halfedge_property<Point>& texcoords)
+{
+    split_face_line(line, state);
+    const Face f = mesh.add_face(state.face_vertices);
+    if (state.with_tex_coord && f.is_valid())
+        assign_texcoords(mesh, f, state, texcoords);
+}
+
+} // namespace
+
+bool read_obj(Surface_mesh& mesh, const std::string& filename)
+{
+    auto texcoords = mesh.obtain_halfedge_property<Point>("h:texcoord");
+    mesh.clear();
+
+    File_reader file;
+    if (!file.open(filename, File_reader::Mode::text))
+        return false;
+
+    Obj_state state;
+    std::string line;
+    while (file.read_line(line)) {
+        char* text = &line[0];
+        if (text[0] == '#' || std::isspace(static_cast<unsigned char>(text[0])))
+            continue;
+        if (starts_with(text, "v ")) {
+            float xyz[3] = {0, 0, 0};
+            if (Text_scanner(text + 2).read_floats(xyz, 3) > 0)
+                mesh.add_vertex(Point(xyz[0], xyz[1], xyz[2]));
+        } else if (starts_with(text, "vt ")) {
+            float uv[2] = {0, 0};
+            if (Text_scanner(text + 3).read_floats(uv, 2) > 0)
+                state.texcoords.emplace_back(uv[0], uv[1], 1.0);
+        } else if (starts_with(text, "f ")) {
+            read_face(mesh, text, state, texcoords);
+        }
+    }
+    return true;
+}
+
+} // namespace surface_mesh

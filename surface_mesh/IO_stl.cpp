@@ -1,0 +1,167 @@
+#include "surface_mesh/File_reader.h"
+#include "surface_mesh/IO.h"
+#include "surface_mesh/Text_scanner.h"
+
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <algorithm>
+#include <map>
+
+namespace surface_mesh {
+
+namespace {
+
+using Corner = std::array<float, 3>;
+
+// Corners merge when all their coordinates agree within the smallest
+// normalised float, which in practice means equal floats.
+struct Corner_order
+{
+    bool operator()(const Corner& a, const Corner& b) const
+    {
+        const float eps = 1.1754944e-38f;
+        for (int c = 0; c < 2; ++c)
+            if (std::fabs(a[c] - b[c]) > eps)
+                return a[c] < b[c] - eps;
+        return a[2] < b[2] - eps;
+    }
+};
+
+class Corner_merger
+{
+public:
+    explicit Corner_merger(Surface_mesh& mesh) : mesh_(mesh) {}
+
+    Vertex vertex(const Corner& corner)
+    {
+        const auto found = vertices_.find(corner);
+        if (found != vertices_.end())
+            return found->second;
+        const Vertex v = mesh_.add_vertex(Point(corner[0], corner[1], corner[2]));
+        vertices_.emplace(corner, v);
+        return v;
+    }
+
+    // Triangles with a repeated corner are dropped silently.
+    void add_triangle(const std::array<Corner, 3>& corners)
+    {
+        const Vertex a = vertex(corners[0]), b = vertex(corners[1]), c = vertex(corners[2]);
+        if (a != b && b != c && a != c)
+            mesh_.add_face({a, b, c});
+    }
+
+private:
+    Surface_mesh& mesh_;
+    std::map<Corner, Vertex, Corner_order> vertices_;
+};
+
+const char* skip_space(const char* text)
+{
+    while (*text && std::isspace(static_cast<unsigned char>(*text)))
+        ++text;
+    return text;
+}
+
+bool starts_with_keyword(const std::string& line, const char* lower, const char* upper)
+{
+    const char* text = skip_space(line.c_str());
+    const std::size_t n = std::strlen(lower);
+    return std::strncmp(text, lower, n) == 0 || std::strncmp(text, upper, n) == 0;
+}
+
+// A binary file is one whose size matches its triangle count (give or take
+// trailing bytes fewer than one record), whatever its header says.
+bool size_says_binary(const std::string& filename)
+{
+    File_reader file;
+    if (!file.open(filename, File_reader::Mode::binary))
+        return false;
+    char header[80];
+    std::uint32_t count = 0;
+    if (!file.read_bytes(header, sizeof header) || !file.read_uint32(count))
+        return false;
+    const std::uint64_t expected = 84 + 50ull * count;
+    const std::uint64_t size = file.size();
+    return size >= expected && size < expected + 50;
+}
+
+bool begins_with_solid(const std::string& filename)
+{
+    File_reader file;
+    std::string line;
+    if (!file.open(filename, File_reader::Mode::text) || !file.read_line(line))
+        return false;
+    const char* text = skip_space(line.c_str());
+    return std::strncmp(text, "solid", 5) == 0 || std::strncmp(text, "SOLID", 5) == 0;
+}
+
+bool read_text(Surface_mesh& mesh, const std::string& filename)
+{
+    File_reader file;
+    if (!file.open(filename, File_reader::Mode::text))
+        return false;
+    Corner_merger merger(mesh);
+    std::string line;
+    while (file.read_line(line)) {
+        if (!starts_with_keyword(line, "outer", "OUTER"))
+            continue;
+        std::array<Corner, 3> corners;
+        bool complete = true;
+        for (Corner& corner : corners) {
+            if (!file.read_line(line)) {
+                complete = false;
+                break;
+            }
+            const char* text = skip_space(line.c_str());
+            text += std::min<std::size_t>(6, std::strlen(text));
+            complete = complete && Text_scanner(text).read_floats(corner.data(), 3) == 3;
+        }
+        if (complete)
+            merger.add_triangle(corners);
+    }
+    return true;
+}
+
+bool read_binary(Surface_mesh& mesh, const std::string& filename)
+{
+    File_reader file;
+    if (!file.open(filename, File_reader::Mode::binary))
+        return false;
+    char header[80];
+    std::uint32_t count = 0;
+    if (!file.read_bytes(header, sizeof header) || !file.read_uint32(count))
+        return true;
+    Corner_merger merger(mesh);
+    for (std::uint32_t t = 0; t < count; ++t) {
+        float normal[3];
+        std::array<Corner, 3> corners;
+        char attributes[2];
+        if (!file.read_bytes(normal, sizeof normal))
+            return true;
+        for (Corner& corner : corners)
+            for (float& value : corner)
+                if (!file.read_float(value))
+                    return true;
+        if (!file.read_bytes(attributes, sizeof attributes))
+            return true;
+        merger.add_triangle(corners);
+    }
+    return true;
+}
+
+} // namespace
+
+bool read_stl(Surface_mesh& mesh, const std::string& filename)
+{
+    mesh.clear();
+    File_reader probe;
+    if (!probe.open(filename, File_reader::Mode::text))
+        return false;
+    if (!size_says_binary(filename) && begins_with_solid(filename))
+        return read_text(mesh, filename);
+    return read_binary(mesh, filename);
+}
+
+} // namespace surface_mesh
