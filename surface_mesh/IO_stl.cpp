@@ -71,6 +71,13 @@ bool starts_with_keyword(const std::string& line, const char* lower, const char*
     return std::strncmp(text, lower, n) == 0 || std::strncmp(text, upper, n) == 0;
 }
 
+// The 80 ignored header bytes and the triangle count of a binary file.
+bool read_binary_header(File_reader& file, std::uint32_t& count)
+{
+    char header[80];
+    return file.read_bytes(header, sizeof header) && file.read_uint32(count);
+}
+
 // A binary file is one whose size matches its triangle count (give or take
 // trailing bytes fewer than one record), whatever its header says.
 bool size_says_binary(const std::string& filename)
@@ -78,9 +85,8 @@ bool size_says_binary(const std::string& filename)
     File_reader file;
     if (!file.open(filename, File_reader::Mode::binary))
         return false;
-    char header[80];
     std::uint32_t count = 0;
-    if (!file.read_bytes(header, sizeof header) || !file.read_uint32(count))
+    if (!read_binary_header(file, count))
         return false;
     const std::uint64_t expected = 84 + 50ull * count;
     const std::uint64_t size = file.size();
@@ -129,9 +135,8 @@ bool read_binary(Surface_mesh& mesh, const std::string& filename)
     File_reader file;
     if (!file.open(filename, File_reader::Mode::binary))
         return false;
-    char header[80];
     std::uint32_t count = 0;
-    if (!file.read_bytes(header, sizeof header) || !file.read_uint32(count))
+    if (!read_binary_header(file, count))
         return true;
     Corner_merger merger(mesh);
     for (std::uint32_t t = 0; t < count; ++t) {
