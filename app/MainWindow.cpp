@@ -15,6 +15,7 @@
 
 #include "demos/BucklingDemo.h"
 #include "demos/ClothDemo.h"
+#include "demos/GlDrawing.h"
 #include "demos/ResourceError.h"
 #include "demos/ThinPlateDemo.h"
 
@@ -34,20 +35,6 @@ QGLFormat surfaceFormat()
     format.setStencil(true);
     format.setStencilBufferSize(8);
     return format;
-}
-
-// Projects from the light onto the ground plane: S = (P.L) I - L P^T,
-// column-major for glMultMatrixf.
-std::array<GLfloat, 16> shadowMatrix()
-{
-    const auto& L = lightPosition;
-    const auto& P = groundPlane;
-    const GLfloat d = P[0] * L[0] + P[1] * L[1] + P[2] * L[2] + P[3] * L[3];
-    std::array<GLfloat, 16> m{};
-    for (int j = 0; j < 4; ++j)
-        for (int i = 0; i < 4; ++i)
-            m[j * 4 + i] = (i == j ? d : 0.0f) - L[i] * P[j];
-    return m;
 }
 
 std::shared_ptr<Demo> makeDemo(int index)
@@ -237,7 +224,7 @@ void MainWindow::drawGround() const
 
 void MainWindow::drawShadow() const
 {
-    static const std::array<GLfloat, 16> shadow = shadowMatrix();
+    static const std::array<GLfloat, 16> shadow = planarShadowMatrix(lightPosition, groundPlane);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glMultMatrixf(shadow.data());
