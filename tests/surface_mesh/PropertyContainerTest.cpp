@@ -1,23 +1,13 @@
+#include "MeshChecks.h"
+
 #include "surface_mesh/Property_container.h"
 #include "surface_mesh/Vector.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 using namespace surface_mesh;
-
-namespace {
-
-std::string captured_stderr(const std::function<void()>& action)
-{
-    testing::internal::CaptureStderr();
-    action();
-    return testing::internal::GetCapturedStderr();
-}
-
-} // namespace
 
 TEST(PropertyContainer, NewArrayTakesTheElementCountAndDefault)
 {

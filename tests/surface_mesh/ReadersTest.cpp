@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -133,6 +134,118 @@ TEST(Readers, ObjKeepsTextureCoordinatesPerHalfedge)
         EXPECT_EQ(texcoords[h][0], p[0]);
         EXPECT_EQ(texcoords[h][1], p[1]);
     }
+}
+
+// The corners' vertex indices, face by face.
+std::vector<std::vector<int>> faceCorners(const Surface_mesh& mesh)
+{
+    std::vector<std::vector<int>> faces;
+    for (const Face f : mesh.faces()) {
+        faces.emplace_back();
+        for (const Vertex v : mesh.vertices(f))
+            faces.back().push_back(v.idx());
+    }
+    return faces;
+}
+
+const std::string objSquare = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+                              "vn 0 0 1\n";
+
+TEST(Readers, ObjCornerFormsAndSpacing)
+{
+    struct Case
+    {
+        const char* faces;
+        std::vector<std::vector<int>> corners;
+        bool textured;
+    };
+    const std::vector<Case> cases = {
+        {"f 1 2 3\nf 1 3 4\n", {{0, 1, 2}, {0, 2, 3}}, false},
+        {"f 1/1 2/2 3/3 4/4\n", {{0, 1, 2, 3}}, true},
+        {"f 1/1/1 2/2/1 3/3/1\n", {{0, 1, 2}}, true},
+        {"f 1//1 2//1 3//1\n", {{0, 1, 2}}, false},
+        {"f   1/1   2/2  3/3  \r\n", {{0, 1, 2}}, true},
+        {"f 1 2 3", {{0, 1, 2}}, false},
+        // A tab does not separate corners: "1\t2" reads as vertex 1.
+        {"f 1\t2 3 4\n", {{0, 2, 3}}, false},
+    };
+    for (const auto& c : cases) {
+        Surface_mesh mesh;
+        ASSERT_TRUE(read_mesh(mesh, writeFile("forms.obj", objSquare + c.faces))) << c.faces;
+        EXPECT_EQ(mesh.vertex_count(), 4u);
+        EXPECT_EQ(faceCorners(mesh), c.corners) << c.faces;
+        auto texcoords = mesh.find_halfedge_property<Point>("h:texcoord");
+        ASSERT_TRUE(texcoords);
+        for (const Face f : mesh.faces()) {
+            for (const Halfedge h : mesh.halfedges(f)) {
+                const Point& p = mesh.position(mesh.to_vertex(h));
+                const Point expected = c.textured ? Point(p[0], p[1], 1) : Point(0, 0, 0);
+                EXPECT_EQ(texcoords[h], expected) << c.faces;
+            }
+        }
+    }
+}
+
+TEST(Readers, ObjSkipsCommentsAndOtherStatementsAndReadsLongLinesWhole)
+{
+    std::string polygon;
+    std::string longFace = "f";
+    for (int i = 0; i < 60; ++i) {
+        const double angle = i * 0.1;
+        polygon += "v " + std::to_string(std::cos(angle)) + " " + std::to_string(std::sin(angle)) + " 0\n";
+        longFace += " " + std::to_string(i + 1) + "//" + std::to_string(i + 1);
+    }
+    ASSERT_GT(longFace.size(), 400u);
+    const std::string text = "# a comment\n v 9 9 9\n\tv 9 9 9\n\n" + polygon +
+                             "vn 0 0 1\ng group\no name\ns 1\nusemtl steel\nmtllib x.mtl\n" + longFace + "\n";
+    Surface_mesh mesh;
+    ASSERT_TRUE(read_mesh(mesh, writeFile("long.OBJ", text)));
+    EXPECT_EQ(mesh.vertex_count(), 60u);
+    ASSERT_EQ(mesh.face_count(), 1u);
+    EXPECT_EQ(faceCorners(mesh)[0].size(), 60u);
+    // "0.995004" scanned in single precision, then widened.
+    EXPECT_EQ(mesh.position(Vertex(1))[0], static_cast<double>(0.995004f));
+}
+
+TEST(Readers, ObjBadIndicesSkipFacesOrLeaveCoordinatesUnset)
+{
+    const std::string faces =
+        "f 1 2 3\n"          // added, untextured
+        "f 1 2 3\n"          // complex edge: refused
+        "f -1 -2 -3\n"       // relative indices: refused
+        "f 1 4 9\n"          // vertex 9 undefined: refused
+        "f 1/1 3/99 4/4\n"   // texture 99 beyond the list: added, corner unset
+        "f 2/2 5 3/3\n";     // vertex 5 undefined: refused
+    Surface_mesh mesh;
+    std::string messages;
+    ::testing::internal::CaptureStderr();
+    const bool read = read_mesh(mesh, writeFile("bad.obj", objSquare + faces));
+    messages = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(read);
+    EXPECT_EQ(faceCorners(mesh), (std::vector<std::vector<int>>{{0, 1, 2}, {0, 2, 3}}));
+    EXPECT_NE(messages.find("Surface_mesh::add_face: complex edge\n"), std::string::npos);
+    EXPECT_NE(messages.find("Surface_mesh::add_face: invalid vertex\n"), std::string::npos);
+    EXPECT_NE(messages.find("read_obj: a face refers to a missing texture coordinate\n"), std::string::npos);
+
+    auto texcoords = mesh.find_halfedge_property<Point>("h:texcoord");
+    const Face textured(1);
+    std::vector<Point> corners;
+    for (const Halfedge h : mesh.halfedges(textured))
+        corners.push_back(texcoords[h]);
+    EXPECT_EQ(corners, (std::vector<Point>{Point(0, 0, 1), Point(0, 0, 0), Point(0, 1, 1)}));
+}
+
+TEST(Readers, ReadMeshDispatchesOnTheLowerCasedLastExtension)
+{
+    const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    Surface_mesh mesh;
+    EXPECT_TRUE(read_mesh(mesh, writeFile("shape.off.ObJ", triangle)));
+    EXPECT_EQ(mesh.face_count(), 1u);
+    EXPECT_FALSE(read_mesh(mesh, writeFile("shape_obj", triangle)));
+    EXPECT_TRUE(mesh.empty());
+    EXPECT_TRUE(mesh.find_halfedge_property<Point>("h:texcoord"));
+    EXPECT_FALSE(read_mesh(mesh, ::testing::TempDir() + "missing.obj"));
+    EXPECT_TRUE(mesh.empty());
 }
 
 // Every real-world file reads without a crash. The manifest counts what the

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 using namespace surface_mesh;
@@ -218,4 +220,68 @@ TEST(SurfaceMesh, PropertyAccessFindsAddsAndObtainsByNameAndType)
     auto weights = mesh.add_face_property<double>("f:weight", 0.5);
     EXPECT_TRUE(weights);
     EXPECT_TRUE(mesh.add_edge_property<int>("e:mark"));
+}
+
+TEST(SurfaceMesh, CirculatorsWalkPolygonsInGivenOrderAndFansOnce)
+{
+    Surface_mesh mesh;
+    const auto v = add_ring(mesh, 9);
+    const Face pentagon = mesh.add_face({v[4], v[0], v[1], v[2], v[3]});
+    const Face quad = mesh.add_face({v[4], v[3], v[5], v[6]});
+    ASSERT_TRUE(pentagon.is_valid());
+    ASSERT_TRUE(quad.is_valid());
+    EXPECT_EQ(face_vertex_indices(mesh, pentagon), (std::vector<int>{4, 0, 1, 2, 3}));
+    EXPECT_EQ(face_vertex_indices(mesh, quad), (std::vector<int>{4, 3, 5, 6}));
+
+    std::vector<int> neighbours;
+    for (const Halfedge h : mesh.outgoing_halfedges(v[4])) {
+        EXPECT_EQ(mesh.from_vertex(h), v[4]);
+        neighbours.push_back(mesh.to_vertex(h).idx());
+    }
+    std::sort(neighbours.begin(), neighbours.end());
+    EXPECT_EQ(neighbours, (std::vector<int>{0, 3, 6}));
+    EXPECT_TRUE(mesh.outgoing_halfedges(v[8]).begin() == mesh.outgoing_halfedges(v[8]).end());
+    EXPECT_EQ(connectivity_error(mesh), "");
+}
+
+TEST(SurfaceMesh, DeletedFlagsAreReadOnlyWhileTheMeshHoldsGarbage)
+{
+    Surface_mesh mesh;
+    add_ring(mesh, 5);
+    auto deleted = mesh.find_vertex_property<bool>("v:deleted");
+    ASSERT_TRUE(deleted);
+    deleted[Vertex(0)] = true;
+    deleted[Vertex(2)] = true;
+    deleted[Vertex(4)] = true;
+
+    std::vector<int> visited;
+    for (const Vertex x : mesh.vertices())
+        visited.push_back(x.idx());
+    EXPECT_EQ(visited, (std::vector<int>{0, 1, 2, 3, 4}));
+
+    // What the mesh iterates while it holds garbage: flagged elements are
+    // skipped at the start, between live ones and at the end.
+    visited.clear();
+    for (const Vertex x : Surface_mesh::Vertex_range(5, &deleted.array()))
+        visited.push_back(x.idx());
+    EXPECT_EQ(visited, (std::vector<int>{1, 3}));
+    deleted[Vertex(1)] = true;
+    deleted[Vertex(3)] = true;
+    EXPECT_TRUE(Surface_mesh::Vertex_range(5, &deleted.array()).begin() ==
+                Surface_mesh::Vertex_range(5, &deleted.array()).end());
+}
+
+TEST(SurfaceMesh, ReserveSizesEveryArrayOnce)
+{
+    Surface_mesh mesh;
+    mesh.reserve(40, 120, 80);
+    auto points = mesh.find_vertex_property<Point>("v:point");
+    const Point* storage = points.vector().data();
+    const auto grid = add_ring(mesh, 40);
+    for (int i = 0; i + 2 < 40; i += 3)
+        ASSERT_TRUE(mesh.add_face({grid[i], grid[i + 1], grid[i + 2]}).is_valid());
+    EXPECT_EQ(points.vector().data(), storage);
+    EXPECT_EQ(mesh.vertex_count(), 40u);
+    EXPECT_EQ(mesh.face_count(), 13u);
+    EXPECT_EQ(connectivity_error(mesh), "");
 }
