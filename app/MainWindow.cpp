@@ -146,17 +146,7 @@ void MainWindow::initializeGL()
     glLightfv(GL_LIGHT0, GL_SPECULAR, white);
     glLightModelf(GL_LIGHT_MODEL_TWO_SIDE, 1.0f);
 
-    glEnable(GL_TEXTURE_2D);
-    glGenTextures(1, &groundTexture);
-    glBindTexture(GL_TEXTURE_2D, groundTexture);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    if (!groundImage.isNull())
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, groundImage.width(), groundImage.height(), GL_RGBA,
-                          GL_UNSIGNED_BYTE, groundImage.bits());
-    glBindTexture(GL_TEXTURE_2D, 0);
+    groundTexture = uploadTexture(groundImage, GL_LINEAR_MIPMAP_NEAREST);
 
     setDemo(currentDemo);
 }
@@ -192,17 +182,8 @@ void MainWindow::paintGL()
 
 void MainWindow::drawGround() const
 {
-    glEnable(GL_STENCIL_TEST);
-    glClear(GL_STENCIL_BUFFER_BIT);
-    glStencilFunc(GL_ALWAYS, 1, 1);
-    glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
-
-    const GLfloat ambient[] = {0.6f, 0.6f, 0.6f, 1.0f};
-    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 60.0f);
+    markStencil();
+    setMaterial({0.6f, 0.6f, 0.6f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, 60.0f);
 
     glBindTexture(GL_TEXTURE_2D, groundTexture);
     glBegin(GL_QUADS);
@@ -225,29 +206,7 @@ void MainWindow::drawGround() const
 void MainWindow::drawShadow() const
 {
     static const std::array<GLfloat, 16> shadow = planarShadowMatrix(lightPosition, groundPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glMultMatrixf(shadow.data());
-
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
-    // Only on the ground, and each ground pixel darkened once.
-    glStencilFunc(GL_EQUAL, 1, 1);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
-
-    glColor4f(0.2f, 0.2f, 0.2f, 0.5f);
-    demo->draw(true, false);
-
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
+    drawPlanarShadow(shadow, [this] { demo->draw(true, false); });
 }
 
 void MainWindow::drawWireframe() const

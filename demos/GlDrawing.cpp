@@ -2,7 +2,7 @@
 
 #include <GL/glu.h>
 
-GLuint uploadTexture(const QImage& image)
+GLuint uploadTexture(const QImage& image, GLint minFilter)
 {
     GLuint texture = 0;
     glEnable(GL_TEXTURE_2D);
@@ -11,9 +11,11 @@ GLuint uploadTexture(const QImage& image)
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, image.width(), image.height(), GL_RGBA,
-                      GL_UNSIGNED_BYTE, image.bits());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    if (!image.isNull())
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, image.width(), image.height(), GL_RGBA,
+                          GL_UNSIGNED_BYTE, image.bits());
+    glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
 }
 
@@ -30,6 +32,39 @@ void setMaterial(const std::array<GLfloat, 4>& ambient, const std::array<GLfloat
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse.data());
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular.data());
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+}
+
+void markStencil()
+{
+    glEnable(GL_STENCIL_TEST);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glStencilFunc(GL_ALWAYS, 1, 1);
+    glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
+}
+
+void drawPlanarShadow(const std::array<GLfloat, 16>& projection, const std::function<void()>& drawCaster)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixf(projection.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // A marked pixel is reset to 0 once darkened, so overlapping parts of
+    // the caster darken it only once.
+    glStencilFunc(GL_EQUAL, 1, 1);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
+    glColor4f(0.2f, 0.2f, 0.2f, 0.5f);
+    drawCaster();
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glPopMatrix();
 }
 
 std::array<GLfloat, 16> planarShadowMatrix(const std::array<GLfloat, 4>& light,

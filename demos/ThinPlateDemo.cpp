@@ -61,10 +61,7 @@ void ThinPlateDemo::draw(bool shadow, bool wireframe)
     const bool normalPass = !shadow && !wireframe;
     if (normalPass) {
         // Mark the visible wall pixels for the plate's wall shadow.
-        glEnable(GL_STENCIL_TEST);
-        glClear(GL_STENCIL_BUFFER_BIT);
-        glStencilFunc(GL_ALWAYS, 1, 1);
-        glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
+        markStencil();
     }
     if (!wireframe)
         drawWall();
@@ -102,26 +99,7 @@ void ThinPlateDemo::drawWall() const
 
 void ThinPlateDemo::drawWallShadow() const
 {
-    glBindTexture(GL_TEXTURE_2D, 0);
-    const std::array<GLfloat, 16> projection = planarShadowMatrix(light, wallPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glMultMatrixf(projection.data());
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glStencilFunc(GL_EQUAL, 1, 1);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
-    glColor4f(0.2f, 0.2f, 0.2f, 0.5f);
-    drawTriangles(metalTextureId);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
+    drawPlanarShadow(planarShadowMatrix(light, wallPlane), [this] { drawTriangles(metalTextureId); });
 }
 
 void ThinPlateDemo::drawPlate() const
