@@ -60,18 +60,23 @@ double maxAbsDifference(const PointRows& a, const PointRows& b)
 
 }  // namespace
 
-// Checked at unit size and enlarged by 1e6. Shrunk by 1e-6, the
-// projections of the strain classes disagree with the row values far beyond
-// rounding; that case is still under investigation.
+// The rigid motion scales with the element: a fixed translation of a tiny
+// element would round its edge vectors far beyond 1e-12 of their length.
+// Shrunk by 1e-6 the hinge's curvature vector falls below the absolute
+// flatness threshold of 1e-6 and the hinge counts as flat, so that case is
+// the hinge's own test's.
 TEST(ConstraintInvariants, RestShapeMovedRigidlyProjectsOntoItsOwnRowValueAtAnyScale)
 {
     for (const Element& element : elements()) {
-        for (const double scale : {1.0, 1e6}) {
+        for (const double scale : {1.0, 1e-6, 1e6}) {
+            if (scale < 1.0 && element.name == "curved hinge")
+                continue;
             SCOPED_TRACE(element.name + " scaled by " + std::to_string(scale));
             const Eigen::Matrix3Xd rest = scale * element.rest;
             const std::shared_ptr<Constraint> constraint = element.make(rest);
             const Zarvo::Test::Assembly assembly = Zarvo::Test::assemble(*constraint, rest.cols());
-            for (const Eigen::Matrix3Xd& current : {rest, Zarvo::Test::movedRigidly(rest)}) {
+            const Eigen::Matrix3Xd moved = scale * Zarvo::Test::movedRigidly(element.rest);
+            for (const Eigen::Matrix3Xd& current : {rest, moved}) {
                 const PointRows value = Zarvo::Test::rowValueAt(assembly, current);
                 const PointRows projection =
                     Zarvo::Test::projectionAt(*constraint, assembly.rowCount, current);
