@@ -99,8 +99,7 @@ bool begins_with_solid(const std::string& filename)
     std::string line;
     if (!file.open(filename, File_reader::Mode::text) || !file.read_line(line))
         return false;
-    const char* text = skip_space(line.c_str());
-    return std::strncmp(text, "solid", 5) == 0 || std::strncmp(text, "SOLID", 5) == 0;
+    return starts_with_keyword(line, "solid", "SOLID");
 }
 
 bool read_text(Surface_mesh& mesh, const std::string& filename)
@@ -161,9 +160,7 @@ bool read_binary(Surface_mesh& mesh, const std::string& filename)
 bool read_stl(Surface_mesh& mesh, const std::string& filename)
 {
     mesh.clear();
-    File_reader probe;
-    if (!probe.open(filename, File_reader::Mode::text))
-        return false;
+    // A file that cannot be opened fails both tests and then read_binary.
     if (!size_says_binary(filename) && begins_with_solid(filename))
         return read_text(mesh, filename);
     return read_binary(mesh, filename);

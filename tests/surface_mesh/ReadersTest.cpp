@@ -244,8 +244,10 @@ TEST(Readers, ReadMeshDispatchesOnTheLowerCasedLastExtension)
     EXPECT_FALSE(read_mesh(mesh, writeFile("shape_obj", triangle)));
     EXPECT_TRUE(mesh.empty());
     EXPECT_TRUE(mesh.find_halfedge_property<Point>("h:texcoord"));
-    EXPECT_FALSE(read_mesh(mesh, ::testing::TempDir() + "missing.obj"));
-    EXPECT_TRUE(mesh.empty());
+    for (const char* missing : {"missing.obj", "missing.off", "missing.stl"}) {
+        EXPECT_FALSE(read_mesh(mesh, ::testing::TempDir() + missing)) << missing;
+        EXPECT_TRUE(mesh.empty());
+    }
 }
 
 // Every real-world file reads without a crash. The manifest counts what the
