@@ -23,9 +23,9 @@ namespace {
 
 constexpr int tickMilliseconds = 33;
 constexpr GLfloat groundY = -11.0f;
-constexpr std::array<GLfloat, 4> lightPosition = {0.0f, 10.0f, -10.0f, 1.0f};
 // The ground plane y + 11 = 0 as (a, b, c, d) of ax + by + cz + d = 0.
 constexpr std::array<GLfloat, 4> groundPlane = {0.0f, 1.0f, 0.0f, 11.0f};
+const std::array<GLfloat, 16> groundShadow = planarShadowMatrix(lightPosition, groundPlane);
 
 // The shadow pass draws into the stencil, the depth test needs depth.
 QGLFormat surfaceFormat()
@@ -205,8 +205,7 @@ void MainWindow::drawGround() const
 
 void MainWindow::drawShadow() const
 {
-    static const std::array<GLfloat, 16> shadow = planarShadowMatrix(lightPosition, groundPlane);
-    drawPlanarShadow(shadow, [this] { demo->draw(true, false); });
+    drawPlanarShadow(groundShadow, [this] { demo->draw(true, false); });
 }
 
 void MainWindow::drawWireframe() const

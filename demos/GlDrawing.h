@@ -9,6 +9,10 @@
 // GL helpers shared by the scenes. All need a current GL context, except
 // deleteTexture(0).
 
+// The frame's point light (light 0), in world coordinates, homogeneous with
+// w = 1. Every planar shadow is cast from it.
+constexpr std::array<GLfloat, 4> lightPosition{0.0f, 10.0f, -10.0f, 1.0f};
+
 // Creates a mipmapped texture that repeats in both directions, linear when
 // magnified and filtered with `minFilter` when minified, from `image`
 // (already in GL layout: RGBA bytes, first row at the bottom). A null image

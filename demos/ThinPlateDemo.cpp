@@ -24,9 +24,9 @@ const std::array<WallFace, 6> wallFaces{{
     {{-1, 0, 0}, {{{0, 0, -1, -1, -1}, {2.5f, 0, -1, -1, 1}, {2.5f, 1.55f, -1, 1, 1}, {0, 1.55f, -1, 1, -1}}}},
 }};
 
-// The light of the frame (world coordinates) and the wall face x + 10 = 0.
-const std::array<GLfloat, 4> light{0.0f, 10.0f, -10.0f, 1.0f};
+// The wall face x + 10 = 0 as (a, b, c, d) of ax + by + cz + d = 0.
 const std::array<GLfloat, 4> wallPlane{1.0f, 0.0f, 0.0f, 10.0f};
+const std::array<GLfloat, 16> wallShadow = planarShadowMatrix(lightPosition, wallPlane);
 
 } // namespace
 
@@ -99,7 +99,7 @@ void ThinPlateDemo::drawWall() const
 
 void ThinPlateDemo::drawWallShadow() const
 {
-    drawPlanarShadow(planarShadowMatrix(light, wallPlane), [this] { drawTriangles(metalTextureId); });
+    drawPlanarShadow(wallShadow, [this] { drawTriangles(metalTextureId); });
 }
 
 void ThinPlateDemo::drawPlate() const
