@@ -54,7 +54,9 @@ public:
     std::vector<int> indices;
     double weight;
     int firstRow = -1;  // -1 until addTriplets assigns the rows
-    Eigen::SparseMatrix<double> selection;  // own weighted rows (1 x n); edges only
+    // Own weighted rows (1 x n), edges only. Row-major, so that its storage
+    // does not grow with the point count.
+    Eigen::SparseMatrix<double, Eigen::RowMajor> selection;
 };
 
 }  // namespace Zarvo

@@ -46,9 +46,16 @@ void EdgeStrainConstraint::addTriplets(std::vector<Eigen::Triplet<double>>& trip
     triplets.emplace_back(firstRow, indices[1], c);
     nextRow += 1;
 
-    const Eigen::Triplet<double> ownRow[] = {{0, indices[0], -c}, {0, indices[1], c}};
-    selection = Eigen::SparseMatrix<double>(1, pointCount);
-    selection.setFromTriplets(std::begin(ownRow), std::end(ownRow));
+    // Row-major with one outer entry: storage stays two entries whatever the
+    // point count. A repeated index holds the sum, as in the constraint matrix.
+    selection.resize(1, pointCount);
+    if (indices[0] == indices[1]) {
+        selection.insert(0, indices[0]) = -c + c;
+    } else {
+        selection.insert(0, indices[0]) = -c;
+        selection.insert(0, indices[1]) = c;
+    }
+    selection.makeCompressed();
 }
 
 void EdgeStrainConstraint::removeFromSystem(Eigen::SparseMatrix<double>& matrix,

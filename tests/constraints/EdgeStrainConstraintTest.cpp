@@ -49,6 +49,10 @@ TEST(EdgeStrainConstraint, RestEdgeOfLengthTwoGivesItsDocumentedRowsAndFields)
     EXPECT_EQ(edge.selection.nonZeros(), 2);
     EXPECT_EQ(edge.selection.coeff(0, 1), triplets[3].value());
     EXPECT_EQ(edge.selection.coeff(0, 0), triplets[4].value());
+    // Its storage must not grow with the point count.
+    edge.addTriplets(triplets, nextRow, 1000000);
+    EXPECT_EQ(edge.selection.outerSize(), 1);
+    EXPECT_EQ(edge.selection.nonZeros(), 2);
 }
 
 TEST(EdgeStrainConstraint, ProjectsOntoTheCurrentDirectionAtAnyLength)
