@@ -11,16 +11,22 @@
 //
 // Layouts: the state (points, velocities) is 3 x n, one column per point;
 // the work matrices (prediction, estimate, right-hand side: n x 3;
-// projections: R x 3) hold one row per point or constraint row, so that each
-// coordinate is one contiguous column solved on its own.
+// projections: R x 3) hold one row per point or constraint row. The global
+// step solves the three columns together (FactorSweep), reading the factor
+// once for x, y and z; it forms each point's right-hand side just before its
+// row of the forward substitution. M s is the same in every pass of a step
+// and is formed once per step.
 //
-// The step is one OpenMP region with statically scheduled loops over points,
-// constraints and the three coordinates, separated by barriers. Every value
-// is computed by exactly one thread in a fixed order, so the result is
-// bitwise the same whatever the number of threads.
+// The step is one OpenMP region with statically scheduled loops over points
+// and constraints and a sweep divided by subtrees of the elimination tree,
+// separated by barriers. Every value is computed by exactly one thread with
+// the same operations in the same order as the library's per-column solve,
+// so the result is bitwise that solve's, whatever the number of threads.
 #include "solver/Solver.h"
 
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 #include <omp.h>
 
@@ -50,6 +56,11 @@ Solver::Solver(const Eigen::Map<Eigen::Matrix3Xd>& points, const Eigen::SparseMa
 
 void Solver::addConstraint(std::shared_ptr<Constraint> constraint)
 {
+    const Eigen::Index n = points.cols();
+    for (const int index : constraint->indices)
+        if (index < 0 || index >= n)
+            throw std::out_of_range("Solver::addConstraint: point index " + std::to_string(index) +
+                                    " outside 0 ... " + std::to_string(n - 1));
     constraints.push_back(std::move(constraint));
 }
 
@@ -71,6 +82,7 @@ void Solver::initialize()
     int nextRow = 0;
     for (const auto& constraint : constraints)
         constraint->addTriplets(triplets, nextRow, n);
+    assembled_ = static_cast<int>(constraints.size());
 
     constraintMatrix = Eigen::SparseMatrix<double>(nextRow, n);
     constraintMatrix.setFromTriplets(triplets.begin(), triplets.end());
@@ -80,9 +92,19 @@ void Solver::initialize()
     estimate.resize(n, 3);
     prediction.resize(n, 3);
     rightHandSide.resize(n, 3);
+    inertialTerm_.resize(n, 3);
+    inertiaRows_ = inertia;
 
     systemMatrix = inertia + constraintMatrixT * constraintMatrix;
     ldlt.compute(systemMatrix);
+    factorized_ = ldlt.info() == Eigen::Success;
+    if (factorized_) {
+        std::vector<int> pointCost(n);
+        for (int i = 0; i < n; ++i)
+            pointCost[i] = static_cast<int>(constraintMatrix.col(i).nonZeros() +
+                                            inertiaRows_.row(i).nonZeros());
+        sweep_.build(ldlt, pointCost);
+    }
 }
 
 void Solver::predict(int point)
@@ -100,6 +122,37 @@ void Solver::predict(int point)
     estimate.row(point) = prediction.row(point);
 }
 
+// Row `point` of inertia x prediction, summed from zero in ascending column
+// order as the column-major product does.
+void Solver::weighPrediction(int point)
+{
+    for (int c = 0; c < 3; ++c) {
+        double sum = 0.0;
+        for (Eigen::SparseMatrix<double, Eigen::RowMajor>::InnerIterator it(inertiaRows_, point); it;
+             ++it)
+            sum += it.value() * prediction(it.col(), c);
+        inertialTerm_(point, c) = sum;
+    }
+}
+
+// Row `point` of the right-hand side: the inertial term plus row `point` of
+// Aᵀ x projections, that is column `point` of A, summed from zero in
+// ascending constraint row order as the product with Aᵀ does.
+void Solver::formRightHandSide(int point, double* sum)
+{
+    const double* value = constraintMatrix.valuePtr();
+    const int* row = constraintMatrix.innerIndexPtr();
+    const int begin = constraintMatrix.outerIndexPtr()[point];
+    const int end = constraintMatrix.outerIndexPtr()[point + 1];
+    for (int c = 0; c < 3; ++c) {
+        double pulls = 0.0;
+        for (int q = begin; q < end; ++q)
+            pulls += value[q] * projections(row[q], c);
+        sum[c] = inertialTerm_(point, c) + pulls;
+        rightHandSide(point, c) = sum[c];
+    }
+}
+
 void Solver::update(int point)
 {
     for (int c = 0; c < 3; ++c)
@@ -109,6 +162,36 @@ void Solver::update(int point)
 }
 
 void Solver::iterate(int numConstraints, int, int)
+{
+    if (numConstraints > 0) {
+#pragma omp for schedule(static) nowait
+        for (int k = 0; k < numConstraints; ++k)
+            constraints[k]->project(estimate, projections);
+    }
+    // Every projection and the step's inertial term are complete before any
+    // right-hand side is formed.
+#pragma omp barrier
+
+    if (!factorized_) {
+        // A failed factorization solves nothing: the estimate stays.
+        const int n = static_cast<int>(points.cols());
+        double sum[3];
+#pragma omp for schedule(static)
+        for (int i = 0; i < n; ++i)
+            formRightHandSide(i, sum);
+        return;
+    }
+    const int thread = omp_get_thread_num();
+    sweep_.forward(thread, [this](int point, double* sum) { formRightHandSide(point, sum); });
+#pragma omp barrier
+    sweep_.backward(thread, [this](int point, const double* x) {
+        for (int c = 0; c < 3; ++c)
+            estimate(point, c) = x[c];
+    });
+#pragma omp barrier
+}
+
+void Solver::iterateReference(int numConstraints, int, int)
 {
     if (numConstraints > 0) {
 #pragma omp for schedule(static)
@@ -127,17 +210,34 @@ void Solver::iterate(int numConstraints, int, int)
 
 void Solver::step()
 {
+    advance(&Solver::iterate);
+}
+
+void Solver::referenceStep()
+{
+    advance(&Solver::iterateReference);
+}
+
+void Solver::advance(PassMember passMember)
+{
     using std::placeholders::_1;
     const int n = static_cast<int>(points.cols());
-    const int numConstraints = static_cast<int>(constraints.size());
-    const std::function<void(int)> pass = std::bind(&Solver::iterate, this, numConstraints, 0, _1);
+    const int numConstraints = std::min(assembled_, static_cast<int>(constraints.size()));
+    const std::function<void(int)> pass = std::bind(passMember, this, numConstraints, 0, _1);
 
 #pragma omp parallel if (true)
     {
+#pragma omp single
+        sweep_.schedule(omp_get_num_threads());
+
         if (n > 0) {
 #pragma omp for schedule(static)
             for (int i = 0; i < n; ++i)
                 predict(i);
+            // The pass's first barrier orders it before any right-hand side.
+#pragma omp for schedule(static) nowait
+            for (int i = 0; i < n; ++i)
+                weighPrediction(i);
         }
 
         const std::function<void(int)> threadPass = pass;

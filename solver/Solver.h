@@ -8,6 +8,7 @@
 #include <Eigen/SparseCore>
 
 #include "constraints/Constraint.h"
+#include "solver/FactorSweep.h"
 #include "solver/Force.h"
 
 namespace Zarvo {
@@ -23,7 +24,9 @@ public:
     // matrix, not kept.
     Solver(const Eigen::Map<Eigen::Matrix3Xd>& points, const Eigen::SparseMatrix<double>& masses);
 
-    // Constraints enter the system only if added before initialize().
+    // Constraints enter the system only if added before initialize(); one
+    // added later is kept but never projected. Throws std::out_of_range if
+    // the constraint names a point outside 0 ... n - 1.
     void addConstraint(std::shared_ptr<Constraint> constraint);
     // Forces may be added at any time.
     void addForce(std::shared_ptr<Force> force);
@@ -35,8 +38,13 @@ public:
     // One time step: prediction, iterations() + 1 local/global passes, update.
     void step();
 
+    // The same step with the library's solve, one coordinate column per call
+    // and per thread. Slower; kept to check and measure step() against: both
+    // give the same bits.
+    void referenceStep();
+
     // One local/global pass; every thread of the step's region must call it
-    // (it holds worksharing loops). Only `numConstraints` is read.
+    // (it holds worksharing loops and barriers). Only `numConstraints` is read.
     void iterate(int numConstraints, int second, int pass);
 
     int iterations() const { return iterations_; }
@@ -64,11 +72,24 @@ public:
     PointRows rightHandSide;   // n x 3
 
 private:
+    using PassMember = void (Solver::*)(int, int, int);
+
+    // Prediction, passes through `passMember`, update: the shape of a step.
+    void advance(PassMember passMember);
+    // The global step of iterate() done as in referenceStep().
+    void iterateReference(int numConstraints, int second, int pass);
     void predict(int point);
+    void weighPrediction(int point);
+    void formRightHandSide(int point, double* sum);
     void update(int point);
 
     int iterations_ = 10;
     int threadCount_;
+    int assembled_ = 0;                  // constraints with rows in the system
+    bool factorized_ = false;            // ldlt succeeded at initialize()
+    Eigen::SparseMatrix<double, Eigen::RowMajor> inertiaRows_;  // inertia by rows
+    PointRows inertialTerm_;             // n x 3: inertia x prediction, per step
+    FactorSweep sweep_;
 };
 
 }  // namespace Zarvo
