@@ -1,129 +1,205 @@
-// Time of Solver::step and Solver::initialize on square cloth grids set up as
-// the cloth scene sets up its mesh: edge strain and bending constraints, one
-// handle on every fifth top-edge vertex, gravity.
+// Solver::step against the plain step (Solver::referenceStep: the library's
+// solve, one coordinate column per call and thread), on square cloth grids
+// and, when the scenes are built, on the three shipped scenes.
+//
+// Each benchmark builds the same body twice, checks that both steps give the
+// same bits, then alternates one step of each, so that both see the same
+// machine load. Reported per step: `step_ms` and `plain_ms` (medians), their
+// ratio `plain/step`, the first body's `initialize_ms` and `setup_MB`, the
+// peak resident memory its construction and initialize() added.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <omp.h>
 
+#include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "constraints/ConstraintFactories.h"
-#include "constraints/HandleConstraint.h"
-#include "solver/GravityForce.h"
-#include "solver/MeshAdapters.h"
+#include "SolverTestSupport.h"
+#include "solver/ClickForce.h"
 #include "solver/Solver.h"
 #include "surface_mesh/Surface_mesh.h"
+
+#ifdef ZARVO_BENCH_SCENES
+#include "demos/SceneRecipe.h"
+#include "demos/SceneSetup.h"
+#endif
 
 namespace {
 
 using surface_mesh::Surface_mesh;
-using surface_mesh::Vertex;
+using Clock = std::chrono::steady_clock;
 
-// The cloth scene's weights, single-precision values widened on each call.
-constexpr float strainWeight = 0.005f;
-constexpr float bendingWeight = 8e-06f;
-constexpr double spacing = 0.25;  // the shipped cloth's vertex spacing
-constexpr int handleStride = 5;
-
-// A vertical side x side grid hanging down from y = 0, row 0 the top edge.
-void fillClothGrid(Surface_mesh& mesh, int side)
+// Resident memory in kB: "VmRSS" now, or "VmHWM" (peak since the last reset).
+long residentKb(const std::string& field)
 {
-    for (int row = 0; row < side; ++row)
-        for (int col = 0; col < side; ++col)
-            mesh.add_vertex(surface_mesh::Vector<double, 3>(col * spacing, -row * spacing, 0.0));
-    auto at = [side](int row, int col) { return Vertex(row * side + col); };
-    for (int row = 0; row + 1 < side; ++row)
-        for (int col = 0; col + 1 < side; ++col) {
-            mesh.add_face({at(row, col), at(row + 1, col), at(row + 1, col + 1)});
-            mesh.add_face({at(row, col), at(row + 1, col + 1), at(row, col + 1)});
-        }
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, field.size() + 1, field + ":") == 0)
+            return std::stol(line.substr(field.size() + 1));
+    return 0;
 }
 
-// Declared mesh first, so that the solver, which views the mesh's points,
-// goes first.
-struct Cloth
+// Hands freed heap memory back to the system and restarts the peak
+// ("VmHWM") at the resident size that remains.
+void resetPeakMemory()
+{
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// A body: its mesh (declared first, so that it outlives the solver's view)
+// and a solver that is built but not yet initialized.
+struct Body
 {
     Surface_mesh mesh;
     std::shared_ptr<Zarvo::Solver> solver;
 };
 
-// Everything up to, but not including, initialize().
-void buildSolver(Cloth& cloth, int side)
+using BodyBuilder = std::function<void(Body&)>;
+
+double millisecondsOf(const std::function<void()>& work)
 {
-    using namespace std::placeholders;
-    fillClothGrid(cloth.mesh, side);
-    Eigen::SparseMatrix<double> masses;
-    Zarvo::buildMassMatrix(cloth.mesh, masses);
-    cloth.solver = std::make_shared<Zarvo::Solver>(Zarvo::pointsView(cloth.mesh), masses);
-    Zarvo::forEachEdge(cloth.mesh,
-                       std::bind(&Zarvo::addStrainConstraint, cloth.solver, strainWeight, _1, _2));
-    Zarvo::forEachInteriorEdge(
-        cloth.mesh, std::bind(&Zarvo::addBendingConstraint, cloth.solver, bendingWeight, _1, _2));
-
-    std::vector<int> pinned;
-    for (int col = 0; col < side; col += handleStride)
-        pinned.push_back(col);
-    const auto points = Zarvo::pointsView(cloth.mesh);
-    Eigen::Matrix3Xd targets(3, static_cast<Eigen::Index>(pinned.size()));
-    for (std::size_t j = 0; j < pinned.size(); ++j)
-        targets.col(static_cast<Eigen::Index>(j)) = points.col(pinned[j]);
-    cloth.solver->addConstraint(std::make_shared<Zarvo::HandleConstraint>(pinned, targets));
-
-    auto gravity = std::make_shared<Zarvo::GravityForce>();
-    gravity->gravity = Eigen::Vector3d(0, -10, 0);
-    cloth.solver->addForce(gravity);
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Arguments: grid side (vertices per edge), thread count.
-void stepCloth(benchmark::State& state)
+double median(std::vector<double> values)
 {
-    const int side = static_cast<int>(state.range(0));
-    const int threads = static_cast<int>(state.range(1));
-    Cloth cloth;
-    buildSolver(cloth, side);
-    cloth.solver->initialize();
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : 0.5 * (values[middle - 1] + values[middle]);
+}
+
+bool sameState(const Zarvo::Solver& a, const Zarvo::Solver& b)
+{
+    return (a.points.array() == b.points.array()).all() &&
+           (a.velocities.array() == b.velocities.array()).all();
+}
+
+// `threads` OpenMP threads; the body is built by `build`.
+void stepAgainstPlain(benchmark::State& state, const BodyBuilder& build, int threads)
+{
     const int previousThreads = omp_get_max_threads();
-    cloth.solver->setThreadCount(threads);
-    for (auto _ : state)
-        cloth.solver->step();
-    omp_set_num_threads(previousThreads);
-    state.counters["vertices"] = side * side;
-    state.counters["constraints"] = static_cast<double>(cloth.solver->constraintCount());
-}
+    Body fast, plain;
+    resetPeakMemory();
+    const long residentBefore = residentKb("VmRSS");
+    build(fast);
+    const double initializeMs = millisecondsOf([&] { fast.solver->initialize(); });
+    const double setupMb = (residentKb("VmHWM") - residentBefore) / 1024.0;
+    build(plain);
+    plain.solver->initialize();
+    fast.solver->setThreadCount(threads);
 
-// Argument: grid side. Times assembly and factorization only.
-void initializeCloth(benchmark::State& state)
-{
-    const int side = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto cloth = std::make_unique<Cloth>();
-        buildSolver(*cloth, side);
-        state.ResumeTiming();
-        cloth->solver->initialize();
-        state.PauseTiming();
-        cloth.reset();
-        state.ResumeTiming();
+    // A click on the first steps, so that the check sees an uneven load.
+    auto click = std::make_shared<Zarvo::ClickForce>();
+    click->force = Eigen::Vector3d(0, 0, 5000);
+    fast.solver->addForce(click);
+    plain.solver->addForce(click);
+    for (int s = 0; s < 3; ++s) {
+        click->vertex = s;
+        fast.solver->step();
+        plain.solver->referenceStep();
     }
-    state.counters["vertices"] = side * side;
+    click->vertex = -1;
+    if (!sameState(*fast.solver, *plain.solver)) {
+        state.SkipWithError("step and plain step differ");
+        omp_set_num_threads(previousThreads);
+        return;
+    }
+
+    std::vector<double> stepMs, plainMs;
+    for (auto _ : state) {
+        stepMs.push_back(millisecondsOf([&] { fast.solver->step(); }));
+        plainMs.push_back(millisecondsOf([&] { plain.solver->referenceStep(); }));
+        state.SetIterationTime(stepMs.back() / 1000.0);
+    }
+    omp_set_num_threads(previousThreads);
+    if (!sameState(*fast.solver, *plain.solver))
+        state.SkipWithError("step and plain step differ after timing");
+
+    state.counters["vertices"] = static_cast<double>(fast.solver->points.cols());
+    state.counters["step_ms"] = median(stepMs);
+    state.counters["plain_ms"] = median(plainMs);
+    state.counters["plain/step"] = median(plainMs) / median(stepMs);
+    state.counters["initialize_ms"] = initializeMs;
+    state.counters["setup_MB"] = setupMb;
 }
 
-// 41 x 41 = 1681, 100 x 100 = 10000 and 158 x 158 = 24964 vertices.
-const std::vector<int64_t> sides = {41, 100, 158};
+void registerPair(const std::string& name, const BodyBuilder& build, int iterations)
+{
+    for (const int threads : {1, 2})
+        benchmark::RegisterBenchmark((name + "/threads:" + std::to_string(threads)).c_str(),
+                                     [=](benchmark::State& state) {
+                                         stepAgainstPlain(state, build, threads);
+                                     })
+            ->Iterations(iterations)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+}
+
+// Cloth grids of side x side vertices, spacing 0.25, the cloth scene's
+// weights and pins.
+void registerClothGrids()
+{
+    struct Grid
+    {
+        int side;
+        int iterations;
+    };
+    // 1,681, 10,000, 24,964 and 99,856 vertices.
+    for (const Grid grid : {Grid{41, 200}, Grid{100, 40}, Grid{158, 20}, Grid{316, 6}})
+        registerPair("stepCloth/side:" + std::to_string(grid.side),
+                     [side = grid.side](Body& body) {
+                         Zarvo::testing::makeGrid(body.mesh, side, 0.25);
+                         body.solver = Zarvo::testing::buildClothSolver(body.mesh);
+                     },
+                     grid.iterations);
+}
+
+#ifdef ZARVO_BENCH_SCENES
+// The shipped scenes' bodies as the scenes build them (initialized there
+// once already; the benchmark's initialize() rebuilds the system).
+void registerScenes()
+{
+    struct Scene
+    {
+        const char* name;
+        SceneRecipe (*recipe)();
+    };
+    for (const Scene scene : {Scene{"cloth", clothRecipe}, Scene{"shell", bucklingRecipe},
+                              Scene{"plate", plateRecipe}})
+        registerPair(std::string("stepScene/") + scene.name,
+                     [recipe = scene.recipe](Body& body) {
+                         readSceneMesh(recipe(), ZARVO_RESOURCE_DIR, body.mesh);
+                         body.solver =
+                             buildSceneBody(recipe(), body.mesh,
+                                            [](const std::vector<int>&, const Eigen::Matrix3Xd&) {})
+                                 .solver;
+                     },
+                     40);
+}
+#endif
 
 }  // namespace
 
-BENCHMARK(stepCloth)
-    ->ArgsProduct({sides, {1, 2}})
-    ->ArgNames({"side", "threads"})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(initializeCloth)
-    ->ArgsProduct({sides})
-    ->ArgNames({"side"})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    registerClothGrids();
+#ifdef ZARVO_BENCH_SCENES
+    registerScenes();
+#endif
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

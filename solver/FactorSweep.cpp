@@ -55,103 +55,152 @@ std::vector<int> assignLargestFirst(const std::vector<std::pair<double, int>>& s
 
 void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& pointCost)
 {
+    // The factor is compressed with each column's rows ascending; the library
+    // holds no diagonal in L for LDLᵀ.
     const Eigen::SparseMatrix<double>& factor = ldlt.matrixL().nestedExpression();
     size_ = static_cast<int>(factor.cols());
     const int n = size_;
+    columnStart_ = factor.outerIndexPtr();
+    columnRow_ = factor.innerIndexPtr();
+    columnValue_ = factor.valuePtr();
 
     pointOf_.resize(n);
+    rowOf_.resize(n);
     const auto& inverse = ldlt.permutationPinv().indices();
-    for (int k = 0; k < n; ++k)
+    for (int k = 0; k < n; ++k) {
         pointOf_[k] = inverse.size() > 0 ? inverse(k) : k;
+        rowOf_[pointOf_[k]] = k;
+    }
 
+    const Eigen::VectorXd diagonal = ldlt.vectorD();  // a copy: take it once
     reciprocalDiagonal_.resize(n);
     for (int k = 0; k < n; ++k)
-        reciprocalDiagonal_[k] = 1.0 / ldlt.vectorD()(k);
+        reciprocalDiagonal_[k] = 1.0 / diagonal(k);
 
-    // The factor is compressed with each column's rows ascending; the library
-    // holds no diagonal in L for LDLᵀ.
-    columnStart_.assign(factor.outerIndexPtr(), factor.outerIndexPtr() + n + 1);
-    const int entries = columnStart_[n];
-    columnRow_.assign(factor.innerIndexPtr(), factor.innerIndexPtr() + entries);
-    columnValue_.assign(factor.valuePtr(), factor.valuePtr() + entries);
-
-    // Rows by counting sort; filling columns in ascending order keeps each
-    // row's columns ascending.
-    rowStart_.assign(n + 1, 0);
-    for (int q = 0; q < entries; ++q)
-        ++rowStart_[columnRow_[q] + 1];
-    for (int k = 0; k < n; ++k)
-        rowStart_[k + 1] += rowStart_[k];
-    rowColumn_.resize(entries);
-    rowValue_.resize(entries);
-    std::vector<int> fill(rowStart_.begin(), rowStart_.end() - 1);
-    for (int i = 0; i < n; ++i)
-        for (int q = columnStart_[i]; q < columnStart_[i + 1]; ++q) {
-            const int slot = fill[columnRow_[q]]++;
-            rowColumn_[slot] = i;
-            rowValue_[slot] = columnValue_[q];
-        }
-
+    rowCount_.assign(n, 0);
+    for (int q = 0; q < columnStart_[n]; ++q)
+        ++rowCount_[columnRow_[q]];
     parent_.resize(n);
     cost_.resize(n);
     for (int k = 0; k < n; ++k) {
         parent_[k] = columnStart_[k] < columnStart_[k + 1] ? columnRow_[columnStart_[k]] : -1;
-        cost_[k] = (rowStart_[k + 1] - rowStart_[k]) + (columnStart_[k + 1] - columnStart_[k]) +
-                   pointCost[pointOf_[k]] + rowOverhead;
+        cost_[k] = rowCount_[k] + (columnStart_[k + 1] - columnStart_[k]) + pointCost[pointOf_[k]] +
+                   rowOverhead;
     }
 
-    unknowns_.assign(3 * static_cast<std::size_t>(n), 0.0);
+    unknowns_.assign(n, Unknown{Pair{0.0, 0.0}, Pair{0.0, 0.0}});
     plans_.clear();
     schedule(1);
 }
+
+namespace {
+
+// Appends the rows of lanes `a` and `b`, taken from `first` and `second`
+// (each in solving order), pairwise while both have rows, then the rest.
+void interleave(const std::vector<int>& first, const std::vector<int>& second,
+                std::vector<int>& rows, int& pairBegin, int& pairEnd)
+{
+    const std::size_t paired = std::min(first.size(), second.size());
+    pairBegin = static_cast<int>(rows.size());
+    for (std::size_t i = 0; i < paired; ++i) {
+        rows.push_back(first[i]);
+        rows.push_back(second[i]);
+    }
+    pairEnd = static_cast<int>(rows.size());
+    rows.insert(rows.end(), first.begin() + paired, first.end());
+    rows.insert(rows.end(), second.begin() + paired, second.end());
+}
+
+}  // namespace
 
 void FactorSweep::schedule(int threads)
 {
     if (threads == this->threads())
         return;
     const int n = size_;
-    std::vector<int> owner(n, 0);
+    // Two lanes per thread, so that every thread has two independent rows
+    // to interleave.
+    std::vector<int> lane(n, 0);
     std::vector<char> separator(n, 0);
-    if (threads > 1)
-        partition(threads, owner, separator);
+    partition(2 * threads, lane, separator);
+    std::vector<int> owner(n);
+    for (int k = 0; k < n; ++k)
+        owner[k] = lane[k] / 2;
+
 
     // Each thread takes its subtree rows first, then its separator rows, in
     // an order in which every row comes after the rows it reads: ascending
     // forward, descending backward. Subtree rows read only their own subtree
-    // (forward) or their own thread's rows and separators (backward), so no
-    // chain of waits can close on itself.
+    // (forward) or their own subtree and separators (backward), and
+    // separators read only separators, so no chain of waits can close.
+    std::vector<std::vector<int>> laneRows(2 * threads);
+    std::vector<std::vector<int>> separatorRows(threads);
     plans_.assign(threads, Plan());
-    for (const bool separators : {false, true})
-        for (int k = 0; k < n; ++k)
-            if (static_cast<bool>(separator[k]) == separators)
-                plans_[owner[k]].forwardRows.push_back(k);
-    for (const bool separators : {true, false})
-        for (int k = n - 1; k >= 0; --k)
-            if (static_cast<bool>(separator[k]) == separators)
-                plans_[owner[k]].backwardRows.push_back(k);
+    for (int k = 0; k < n; ++k)
+        (separator[k] ? separatorRows[owner[k]] : laneRows[lane[k]]).push_back(k);
+    for (int t = 0; t < threads; ++t) {
+        // Forward, a column changes only rows further on: no chains to
+        // overlap, so no pairs.
+        std::vector<int>& forward = plans_[t].forward.rows;
+        for (const auto* rows : {&laneRows[2 * t], &laneRows[2 * t + 1], &separatorRows[t]})
+            forward.insert(forward.end(), rows->begin(), rows->end());
+
+        Order& backward = plans_[t].backward;
+        backward.rows.assign(separatorRows[t].rbegin(), separatorRows[t].rend());
+        std::reverse(laneRows[2 * t].begin(), laneRows[2 * t].end());
+        std::reverse(laneRows[2 * t + 1].begin(), laneRows[2 * t + 1].end());
+        interleave(laneRows[2 * t], laneRows[2 * t + 1], backward.rows, backward.pairBegin,
+                   backward.pairEnd);
+    }
+
+    separator_ = std::move(separator);
+    copySeparatorRows();
 
     std::vector<int> forwardPosition(n), backwardPosition(n);
     for (const Plan& plan : plans_) {
-        for (std::size_t s = 0; s < plan.forwardRows.size(); ++s)
-            forwardPosition[plan.forwardRows[s]] = static_cast<int>(s);
-        for (std::size_t s = 0; s < plan.backwardRows.size(); ++s)
-            backwardPosition[plan.backwardRows[s]] = static_cast<int>(s);
+        for (std::size_t s = 0; s < plan.forward.rows.size(); ++s)
+            forwardPosition[plan.forward.rows[s]] = static_cast<int>(s);
+        for (std::size_t s = 0; s < plan.backward.rows.size(); ++s)
+            backwardPosition[plan.backward.rows[s]] = static_cast<int>(s);
     }
     for (int t = 0; t < threads; ++t) {
-        Plan& plan = plans_[t];
-        plan.forwardSyncs =
-            syncsFor(plan.forwardRows, owner, forwardPosition, t, rowStart_, rowColumn_, threads);
-        plan.backwardSyncs = syncsFor(plan.backwardRows, owner, backwardPosition, t, columnStart_,
-                                      columnRow_, threads);
+        addSyncs(plans_[t].forward, owner, forwardPosition, t, rowStart_.data(), rowColumn_.data(),
+                 threads);
+        addSyncs(plans_[t].backward, owner, backwardPosition, t, columnStart_, columnRow_, threads);
     }
     forwardProgress_ = std::make_unique<Progress[]>(threads);
     backwardProgress_ = std::make_unique<Progress[]>(threads);
 }
 
-// Splits the elimination tree: the heaviest subtree is cut at its root (which
-// becomes a separator row) while that improves the estimated sweep time, the
-// largest thread load plus all separator rows.
-void FactorSweep::partition(int threads, std::vector<int>& owner, std::vector<char>& separator) const
+// The separator rows of L by rows, and where each column's subtree rows end.
+// Separators are ancestors of every subtree row they meet, so in a column
+// (rows ascending) they come after all subtree rows.
+void FactorSweep::copySeparatorRows()
+{
+    const int n = size_;
+    rowStart_.assign(n + 1, 0);
+    for (int k = 0; k < n; ++k)
+        rowStart_[k + 1] = rowStart_[k] + (separator_[k] ? rowCount_[k] : 0);
+    rowColumn_.resize(rowStart_[n]);
+    rowValue_.resize(rowStart_[n]);
+    std::vector<int> fill(rowStart_.begin(), rowStart_.end() - 1);
+    columnOwnEnd_.resize(n);
+    for (int i = 0; i < n; ++i) {
+        columnOwnEnd_[i] = columnStart_[i + 1];
+        for (int q = columnStart_[i + 1] - 1; q >= columnStart_[i] && separator_[columnRow_[q]]; --q)
+            columnOwnEnd_[i] = q;
+        for (int q = columnOwnEnd_[i]; q < columnStart_[i + 1]; ++q) {
+            const int slot = fill[columnRow_[q]]++;
+            rowColumn_[slot] = i;
+            rowValue_[slot] = columnValue_[q];
+        }
+    }
+}
+
+// Splits the elimination tree among `lanes` lanes: the heaviest subtree is
+// cut at its root (which becomes a separator row) while that improves the
+// estimated sweep time, the largest lane load plus all separator rows.
+void FactorSweep::partition(int lanes, std::vector<int>& lane, std::vector<char>& separator) const
 {
     const int n = size_;
     std::vector<double> subtree(cost_);
@@ -183,7 +232,7 @@ void FactorSweep::partition(int threads, std::vector<int>& owner, std::vector<ch
         for (; !copy.empty(); copy.pop())
             list.push_back(copy.top());
         double largest = 0.0;
-        assignLargestFirst(list, threads, largest);
+        assignLargestFirst(list, lanes, largest);
         return largest + separatorCost;
     };
 
@@ -192,10 +241,15 @@ void FactorSweep::partition(int threads, std::vector<int>& owner, std::vector<ch
     double best = estimate(0.0);
     std::size_t bestCuts = 0;
     std::size_t nextEstimate = 1;
-    const double finest = finestSubtreeShare * total / threads;
+    const double finest = finestSubtreeShare * total / lanes;
     while (!pieces.empty()) {
         const int root = pieces.top().second;
         if (pieces.top().first < finest || childStart[root] == childStart[root + 1])
+            break;
+        // No later cut can beat the best: separator rows only add up, and
+        // the lanes cannot do better than an even share of the rest.
+        const double afterCut = separatorCost + cost_[root];
+        if (afterCut + (total - afterCut) / lanes >= best)
             break;
         pieces.pop();
         cuts.push_back(root);
@@ -219,14 +273,14 @@ void FactorSweep::partition(int threads, std::vector<int>& owner, std::vector<ch
         if (!separator[k] && (parent_[k] < 0 || separator[parent_[k]]))
             kept.push_back({subtree[k], k});
     double largest = 0.0;
-    const std::vector<int> thread = assignLargestFirst(kept, threads, largest);
+    const std::vector<int> assigned = assignLargestFirst(kept, lanes, largest);
     for (std::size_t i = 0; i < kept.size(); ++i)
-        owner[kept[i].second] = thread[i];
+        lane[kept[i].second] = assigned[i];
     // Parents come after their children: descending order reaches every
     // subtree root before the rows below it.
     for (int k = n - 1; k >= 0; --k)
         if (!separator[k] && parent_[k] >= 0 && !separator[parent_[k]])
-            owner[k] = owner[parent_[k]];
+            lane[k] = lane[parent_[k]];
     // A separator row goes with its heaviest child, so chains stay on one
     // thread.
     for (int k = 0; k < n; ++k) {
@@ -236,24 +290,21 @@ void FactorSweep::partition(int threads, std::vector<int>& owner, std::vector<ch
         for (int q = childStart[k]; q < childStart[k + 1]; ++q)
             if (subtree[children[q]] > subtree[heaviest])
                 heaviest = children[q];
-        owner[k] = owner[heaviest];
+        lane[k] = lane[heaviest];
     }
 }
 
-// The waits a thread needs before each row of `order`: for every other
+// The waits a thread needs before each row of its order: for every other
 // thread, the number of its rows that must be done, kept only where it
 // exceeds what an earlier wait already ensured. `start`/`index` give the rows
 // each row reads.
-std::vector<FactorSweep::Sync> FactorSweep::syncsFor(const std::vector<int>& order,
-                                                     const std::vector<int>& owner,
-                                                     const std::vector<int>& position, int self,
-                                                     const std::vector<int>& start,
-                                                     const std::vector<int>& index, int threads)
+void FactorSweep::addSyncs(Order& order, const std::vector<int>& owner,
+                           const std::vector<int>& position, int self, const int* start,
+                           const int* index, int threads)
 {
-    std::vector<Sync> syncs;
     std::vector<int> ensured(threads, 0), needed(threads, 0);
-    for (std::size_t s = 0; s < order.size(); ++s) {
-        const int k = order[s];
+    for (std::size_t s = 0; s < order.rows.size(); ++s) {
+        const int k = order.rows[s];
         for (int q = start[k]; q < start[k + 1]; ++q) {
             const int other = owner[index[q]];
             if (other != self)
@@ -261,11 +312,107 @@ std::vector<FactorSweep::Sync> FactorSweep::syncsFor(const std::vector<int>& ord
         }
         for (int t = 0; t < threads; ++t)
             if (needed[t] > ensured[t]) {
-                syncs.push_back({static_cast<int>(s), t, needed[t]});
+                order.syncs.push_back({static_cast<int>(s), t, needed[t]});
                 ensured[t] = needed[t];
             }
     }
-    return syncs;
+}
+
+void FactorSweep::setRightHandSide(int point, const double* value)
+{
+    unknowns_[rowOf_[point]] = Unknown{Pair{value[0], value[1]}, Pair{value[2], 0.0}};
+}
+
+void FactorSweep::forward(int thread)
+{
+    backwardProgress_[thread].rows.store(0, std::memory_order_relaxed);
+    auto solve = [this](int k) {
+        if (separator_[k])
+            solveSeparatorRow(k);
+        else
+            eliminateColumn(k);
+    };
+    run(plans_[thread].forward, forwardProgress_.get(), thread, solve, [&](int a, int b) {
+        solve(a);
+        solve(b);
+    });
+}
+
+// x_i L(k, i), or +0 where x_i is zero: the library skips column i while
+// x_i is zero, and subtracting +0 leaves every value, -0 included, as it is.
+FactorSweep::Pair FactorSweep::productUnlessZero(Pair x, double l)
+{
+    const Pair zero = {0.0, 0.0};
+    return __builtin_bit_cast(Pair, __builtin_bit_cast(PairMask, x * l) & (x != zero));
+}
+
+// Column i of the forward substitution, down to its first separator row:
+// x_j -= L(j, i) x_i for the subtree rows j below i. x_i is final, as every
+// column that changes it comes earlier in the same subtree.
+void FactorSweep::eliminateColumn(int i)
+{
+    const Unknown xi = unknowns_[i];
+    for (int q = columnStart_[i]; q < columnOwnEnd_[i]; ++q) {
+        Unknown& xj = unknowns_[columnRow_[q]];
+        xj.xy -= productUnlessZero(xi.xy, columnValue_[q]);
+        xj.zw -= productUnlessZero(xi.zw, columnValue_[q]);
+    }
+}
+
+// Separator row k of the forward substitution: minus L(k, i) x_i over the
+// row's columns i in ascending order, the order in which the library's
+// columns reach it.
+void FactorSweep::solveSeparatorRow(int k)
+{
+    Unknown sum = unknowns_[k];
+    for (int q = rowStart_[k]; q < rowStart_[k + 1]; ++q) {
+        const Unknown& xi = unknowns_[rowColumn_[q]];
+        sum.xy -= productUnlessZero(xi.xy, rowValue_[q]);
+        sum.zw -= productUnlessZero(xi.zw, rowValue_[q]);
+    }
+    unknowns_[k] = sum;
+}
+
+// One subtraction of the backward substitution, for the entry L(j, k) of the
+// column copy.
+inline void FactorSweep::subtractBackward(Unknown& sum, int entry) const
+{
+    const Unknown& xj = unknowns_[columnRow_[entry]];
+    sum.xy -= columnValue_[entry] * xj.xy;
+    sum.zw -= columnValue_[entry] * xj.zw;
+}
+
+// Row k of the scaling and the backward substitution: x_k / D(k) (as a
+// product with the reciprocal) minus L(j, k) x_j over the column's rows j in
+// ascending order.
+void FactorSweep::solveBackward(int k)
+{
+    Unknown sum = unknowns_[k];
+    sum.xy *= reciprocalDiagonal_[k];
+    sum.zw *= reciprocalDiagonal_[k];
+    for (int q = columnStart_[k]; q < columnStart_[k + 1]; ++q)
+        subtractBackward(sum, q);
+    unknowns_[k] = sum;
+}
+
+void FactorSweep::solveBackwardPair(int a, int b)
+{
+    Unknown sumA = unknowns_[a], sumB = unknowns_[b];
+    sumA.xy *= reciprocalDiagonal_[a];
+    sumA.zw *= reciprocalDiagonal_[a];
+    sumB.xy *= reciprocalDiagonal_[b];
+    sumB.zw *= reciprocalDiagonal_[b];
+    int qa = columnStart_[a], qb = columnStart_[b];
+    for (; qa < columnStart_[a + 1] && qb < columnStart_[b + 1]; ++qa, ++qb) {
+        subtractBackward(sumA, qa);
+        subtractBackward(sumB, qb);
+    }
+    for (; qa < columnStart_[a + 1]; ++qa)
+        subtractBackward(sumA, qa);
+    for (; qb < columnStart_[b + 1]; ++qb)
+        subtractBackward(sumB, qb);
+    unknowns_[a] = sumA;
+    unknowns_[b] = sumB;
 }
 
 void FactorSweep::waitFor(const Progress& progress, int rows)

@@ -17,24 +17,32 @@ namespace Zarvo {
 // factor L (column by column, skipping a column whose unknown is zero),
 // multiplication by the reciprocals of D, backward substitution with Lᵀ (a
 // dot product per unknown, in ascending order of L's column) and the inverse
-// permutation. Here the forward substitution runs row by row: each unknown
-// receives the same subtractions in the same ascending order, because column
-// i only ever changes the unknowns below i, and only once x_i is final. The
-// backward substitution is unchanged. So every value is the result of the
-// same operations in the same order, whatever the number of threads.
+// permutation. Every value here is the result of the same operations in the
+// same order, whatever the number of threads.
+//
+// Threads own whole subtrees of the elimination tree, and each subtree's rows
+// are read and written only by its owner. The rows above the subtrees (the
+// separators) wait for the rows they read, through one progress counter per
+// thread. In the forward sweep a subtree runs column by column as the library
+// does, but stops each column at the first separator row (separators sit
+// above every subtree row, so they come last in a column); a separator runs
+// row by row over a copy of its row of L, which gives its unknown the same
+// subtractions in the same ascending order, as column i changes the unknowns
+// below it only once x_i is final. The backward sweep is the library's.
 //
 // x, y and z of a row lie together, so the factor is read once per sweep for
-// all three. Threads own whole subtrees of the elimination tree, which need no
-// other thread's rows; the few rows near the root (the separators) wait only
-// for the rows they read, through one progress counter per thread.
+// all three. The factor itself is not copied: the sweep reads it where the
+// factorization keeps it.
 class FactorSweep
 {
 public:
     using Factorization = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>>;
 
-    // Copies what the sweeps need from `ldlt`, a successful factorization of
-    // an n x n matrix. `pointCost` (n entries) is the work, in multiply-adds,
-    // of forming the right-hand side of each point; it only balances threads.
+    // Prepares the sweeps over `ldlt`, a successful factorization of an
+    // n x n matrix, which must stay unchanged while they are used (build
+    // again after every compute). `pointCost` (n entries) is the work, in
+    // multiply-adds, of forming the right-hand side of each point; it only
+    // balances threads.
     void build(const Factorization& ldlt, const std::vector<int>& pointCost);
 
     // Divides the rows among `threads` threads. Call from one thread while no
@@ -42,11 +50,14 @@ public:
     void schedule(int threads);
     int threads() const { return static_cast<int>(plans_.size()); }
 
+    // Sets the right-hand side of `point` (original numbering) for the next
+    // sweep. Any thread, for any points, before the forward sweep starts.
+    void setRightHandSide(int point, const double* value);
+
     // Forward substitution. Every thread t = 0 ... threads() - 1 calls it
-    // once; `rightHandSide(point, double b[3])` gives the right-hand side of
-    // a point (original numbering). A barrier must separate it from backward.
-    template <typename RightHandSide>
-    void forward(int thread, RightHandSide&& rightHandSide);
+    // once, after every right-hand side is set. A barrier must separate it
+    // from the backward sweep.
+    void forward(int thread);
 
     // Scaling by D⁻¹ and backward substitution, after every thread's forward.
     // `solution(point, const double x[3])` receives each point's solution.
@@ -62,12 +73,21 @@ private:
         int thread;
         int rows;
     };
+    // The rows one thread solves in one sweep, in order. Positions
+    // pairBegin ... pairEnd - 1 hold pairs of rows from two disjoint
+    // subtrees, which are solved together so that their chains of
+    // subtractions overlap.
+    struct Order
+    {
+        std::vector<int> rows;
+        std::vector<Sync> syncs;  // by position
+        int pairBegin = 0;
+        int pairEnd = 0;
+    };
     struct Plan
     {
-        std::vector<int> forwardRows;   // in processing order
-        std::vector<int> backwardRows;
-        std::vector<Sync> forwardSyncs;  // by position
-        std::vector<Sync> backwardSyncs;
+        Order forward;
+        Order backward;
     };
     // One per thread and direction, on its own cache line.
     struct alignas(64) Progress
@@ -75,87 +95,97 @@ private:
         std::atomic<int> rows{0};
     };
 
-    void partition(int threads, std::vector<int>& owner, std::vector<char>& separator) const;
-    static std::vector<Sync> syncsFor(const std::vector<int>& order, const std::vector<int>& owner,
-                                      const std::vector<int>& position, int self,
-                                      const std::vector<int>& start, const std::vector<int>& index,
-                                      int threads);
+    void partition(int lanes, std::vector<int>& lane, std::vector<char>& separator) const;
+    static void addSyncs(Order& order, const std::vector<int>& owner,
+                         const std::vector<int>& position, int self, const int* start,
+                         const int* index, int threads);
+    void copySeparatorRows();
     static void waitFor(const Progress& progress, int rows);
+    template <typename Row, typename RowPair>
+    static void run(const Order& order, Progress* progress, int thread, Row&& row,
+                    RowPair&& rowPair);
+
+    // Two lanes worked on at once; each lane is computed on its own, with
+    // the same rounding as a scalar.
+    typedef double Pair __attribute__((vector_size(16)));
+    typedef long long PairMask __attribute__((vector_size(16)));
+    // x, y, z and an unused zero of one row.
+    struct Unknown
+    {
+        Pair xy;
+        Pair zw;
+    };
+    static Pair productUnlessZero(Pair x, double l);
+    void subtractBackward(Unknown& sum, int entry) const;
+    void eliminateColumn(int column);
+    void solveSeparatorRow(int row);
+    void solveBackward(int row);
+    void solveBackwardPair(int a, int b);
 
     int size_ = 0;
     std::vector<int> pointOf_;   // row k of the permuted system = this point
+    std::vector<int> rowOf_;     // and back
     std::vector<double> reciprocalDiagonal_;
-    // L by rows (strictly lower part, ascending columns) for the forward sweep
+    // L by columns (strictly lower part, ascending rows), as the
+    // factorization holds it
+    const int* columnStart_ = nullptr;
+    const int* columnRow_ = nullptr;
+    const double* columnValue_ = nullptr;
+    std::vector<int> rowCount_;  // entries per row of L
+    std::vector<int> parent_;    // elimination tree, -1 at a root
+    // Set by schedule(): where each column's subtree rows end, and the
+    // separator rows of L by rows (ascending columns; other rows empty).
+    std::vector<char> separator_;
+    std::vector<int> columnOwnEnd_;
     std::vector<int> rowStart_, rowColumn_;
     std::vector<double> rowValue_;
-    // L by columns (strictly lower part, ascending rows) for the backward one
-    std::vector<int> columnStart_, columnRow_;
-    std::vector<double> columnValue_;
-    std::vector<int> parent_;  // elimination tree, -1 at a root
     std::vector<double> cost_;
 
-    std::vector<double> unknowns_;  // 3 per row: x, y, z
+    std::vector<Unknown> unknowns_;  // one per row
     std::vector<Plan> plans_;
     std::unique_ptr<Progress[]> forwardProgress_;
     std::unique_ptr<Progress[]> backwardProgress_;
 };
 
-template <typename RightHandSide>
-void FactorSweep::forward(int thread, RightHandSide&& rightHandSide)
+template <typename Row, typename RowPair>
+void FactorSweep::run(const Order& order, Progress* progress, int thread, Row&& row,
+                      RowPair&& rowPair)
 {
-    const Plan& plan = plans_[thread];
-    backwardProgress_[thread].rows.store(0, std::memory_order_relaxed);
-    Progress& progress = forwardProgress_[thread];
-    auto sync = plan.forwardSyncs.begin();
-    const int count = static_cast<int>(plan.forwardRows.size());
-    double* x = unknowns_.data();
-    for (int s = 0; s < count; ++s) {
-        for (; sync != plan.forwardSyncs.end() && sync->position == s; ++sync)
-            waitFor(forwardProgress_[sync->thread], sync->rows);
-        const int k = plan.forwardRows[s];
-        double b[3];
-        rightHandSide(pointOf_[k], b);
-        for (int q = rowStart_[k]; q < rowStart_[k + 1]; ++q) {
-            const double l = rowValue_[q];
-            const double* xi = x + 3 * rowColumn_[q];
-            // The library skips column i while x_i is zero; subtracting +0
-            // leaves every value, -0 included, as it is.
-            for (int c = 0; c < 3; ++c)
-                b[c] -= xi[c] != 0.0 ? xi[c] * l : 0.0;
-        }
-        for (int c = 0; c < 3; ++c)
-            x[3 * k + c] = b[c];
-        progress.rows.store(s + 1, std::memory_order_release);
+    auto sync = order.syncs.begin();
+    const int count = static_cast<int>(order.rows.size());
+    for (int s = 0; s < count;) {
+        const int width = s >= order.pairBegin && s < order.pairEnd ? 2 : 1;
+        for (; sync != order.syncs.end() && sync->position < s + width; ++sync)
+            waitFor(progress[sync->thread], sync->rows);
+        if (width == 2)
+            rowPair(order.rows[s], order.rows[s + 1]);
+        else
+            row(order.rows[s]);
+        s += width;
+        progress[thread].rows.store(s, std::memory_order_release);
     }
 }
 
 template <typename Solution>
 void FactorSweep::backward(int thread, Solution&& solution)
 {
-    const Plan& plan = plans_[thread];
     forwardProgress_[thread].rows.store(0, std::memory_order_relaxed);
-    Progress& progress = backwardProgress_[thread];
-    auto sync = plan.backwardSyncs.begin();
-    const int count = static_cast<int>(plan.backwardRows.size());
-    double* x = unknowns_.data();
-    for (int s = 0; s < count; ++s) {
-        for (; sync != plan.backwardSyncs.end() && sync->position == s; ++sync)
-            waitFor(backwardProgress_[sync->thread], sync->rows);
-        const int k = plan.backwardRows[s];
-        double v[3];
-        for (int c = 0; c < 3; ++c)
-            v[c] = x[3 * k + c] * reciprocalDiagonal_[k];
-        for (int q = columnStart_[k]; q < columnStart_[k + 1]; ++q) {
-            const double l = columnValue_[q];
-            const double* xj = x + 3 * columnRow_[q];
-            for (int c = 0; c < 3; ++c)
-                v[c] -= l * xj[c];
-        }
-        for (int c = 0; c < 3; ++c)
-            x[3 * k + c] = v[c];
-        solution(pointOf_[k], static_cast<const double*>(v));
-        progress.rows.store(s + 1, std::memory_order_release);
-    }
+    auto deliver = [&](int k) {
+        const Unknown& x = unknowns_[k];
+        const double xyz[3] = {x.xy[0], x.xy[1], x.zw[0]};
+        solution(pointOf_[k], static_cast<const double*>(xyz));
+    };
+    run(
+        plans_[thread].backward, backwardProgress_.get(), thread,
+        [&](int k) {
+            solveBackward(k);
+            deliver(k);
+        },
+        [&](int a, int b) {
+            solveBackwardPair(a, b);
+            deliver(a);
+            deliver(b);
+        });
 }
 
 }  // namespace Zarvo

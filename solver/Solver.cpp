@@ -137,20 +137,27 @@ void Solver::weighPrediction(int point)
 
 // Row `point` of the right-hand side: the inertial term plus row `point` of
 // Aᵀ x projections, that is column `point` of A, summed from zero in
-// ascending constraint row order as the product with Aᵀ does.
-void Solver::formRightHandSide(int point, double* sum)
+// ascending constraint row order as the product with Aᵀ does. Handed to the
+// sweep as well.
+void Solver::formRightHandSide(int point)
 {
     const double* value = constraintMatrix.valuePtr();
     const int* row = constraintMatrix.innerIndexPtr();
     const int begin = constraintMatrix.outerIndexPtr()[point];
     const int end = constraintMatrix.outerIndexPtr()[point + 1];
+    const Eigen::Index rows = projections.rows();
+    const double* projected = projections.data();
+    double pulls[3] = {0.0, 0.0, 0.0};
+    for (int q = begin; q < end; ++q)
+        for (int c = 0; c < 3; ++c)
+            pulls[c] += value[q] * projected[c * rows + row[q]];
+    double sum[3];
     for (int c = 0; c < 3; ++c) {
-        double pulls = 0.0;
-        for (int q = begin; q < end; ++q)
-            pulls += value[q] * projections(row[q], c);
-        sum[c] = inertialTerm_(point, c) + pulls;
+        sum[c] = inertialTerm_(point, c) + pulls[c];
         rightHandSide(point, c) = sum[c];
     }
+    if (factorized_)
+        sweep_.setRightHandSide(point, sum);
 }
 
 void Solver::update(int point)
@@ -169,20 +176,19 @@ void Solver::iterate(int numConstraints, int, int)
             constraints[k]->project(estimate, projections);
     }
     // Every projection and the step's inertial term are complete before any
-    // right-hand side is formed.
+    // right-hand side is formed, and every right-hand side before the sweep.
 #pragma omp barrier
 
-    if (!factorized_) {
-        // A failed factorization solves nothing: the estimate stays.
-        const int n = static_cast<int>(points.cols());
-        double sum[3];
+    const int n = static_cast<int>(points.cols());
 #pragma omp for schedule(static)
-        for (int i = 0; i < n; ++i)
-            formRightHandSide(i, sum);
+    for (int i = 0; i < n; ++i)
+        formRightHandSide(i);
+    // A failed factorization solves nothing: the estimate stays.
+    if (!factorized_)
         return;
-    }
+
     const int thread = omp_get_thread_num();
-    sweep_.forward(thread, [this](int point, double* sum) { formRightHandSide(point, sum); });
+    sweep_.forward(thread);
 #pragma omp barrier
     sweep_.backward(thread, [this](int point, const double* x) {
         for (int c = 0; c < 3; ++c)

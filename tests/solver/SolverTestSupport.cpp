@@ -26,7 +26,7 @@ void makeGrid(Surface_mesh& mesh, int side, double spacing, double y)
         }
 }
 
-std::shared_ptr<Solver> makeClothSolver(Surface_mesh& mesh)
+std::shared_ptr<Solver> buildClothSolver(Surface_mesh& mesh)
 {
     using namespace std::placeholders;
     Eigen::SparseMatrix<double> masses;
@@ -52,6 +52,12 @@ std::shared_ptr<Solver> makeClothSolver(Surface_mesh& mesh)
     auto gravity = std::make_shared<GravityForce>();
     gravity->gravity = Eigen::Vector3d(0, -10, 0);
     solver->addForce(gravity);
+    return solver;
+}
+
+std::shared_ptr<Solver> makeClothSolver(Surface_mesh& mesh)
+{
+    auto solver = buildClothSolver(mesh);
     solver->initialize();
     return solver;
 }

@@ -12,7 +12,11 @@ namespace Zarvo::testing {
 void makeGrid(surface_mesh::Surface_mesh& mesh, int side, double spacing, double y = 0.0);
 
 // The cloth set-up on `mesh`: strain on every edge (0.005f), bending on every
-// interior edge (8e-06f), a handle on every fifth vertex of row 0, gravity.
+// interior edge (8e-06f), a handle on every fifth vertex of row 0, gravity;
+// not yet initialized.
+std::shared_ptr<Solver> buildClothSolver(surface_mesh::Surface_mesh& mesh);
+
+// buildClothSolver, then initialize().
 std::shared_ptr<Solver> makeClothSolver(surface_mesh::Surface_mesh& mesh);
 
 }  // namespace Zarvo::testing
