@@ -121,40 +121,45 @@ void FactorSweep::schedule(int threads)
     // Two lanes per thread, so that every thread has two independent rows
     // to interleave.
     std::vector<int> lane(n, 0);
-    std::vector<char> separator(n, 0);
-    partition(2 * threads, lane, separator);
-    std::vector<int> owner(n);
+    separator_.assign(n, 0);
+    partition(2 * threads, lane, separator_);
+    copySeparatorRows();
+    // Backward, a separator stays with the thread of its heaviest child, so
+    // that chains need no hand-over; forward, see assignForwardSeparators.
+    std::vector<int> backwardOwner(n);
     for (int k = 0; k < n; ++k)
-        owner[k] = lane[k] / 2;
-
+        backwardOwner[k] = lane[k] / 2;
+    std::vector<int> forwardOwner = backwardOwner;
 
     // Each thread takes its subtree rows first, then its separator rows, in
     // an order in which every row comes after the rows it reads: ascending
     // forward, descending backward. Subtree rows read only their own subtree
     // (forward) or their own subtree and separators (backward), and
-    // separators read only separators, so no chain of waits can close.
+    // separators read only separators and finished subtrees, so no chain of
+    // waits can close.
     std::vector<std::vector<int>> laneRows(2 * threads);
-    std::vector<std::vector<int>> separatorRows(threads);
-    plans_.assign(threads, Plan());
     for (int k = 0; k < n; ++k)
-        (separator[k] ? separatorRows[owner[k]] : laneRows[lane[k]]).push_back(k);
-    for (int t = 0; t < threads; ++t) {
-        // Forward, a column changes only rows further on: no chains to
-        // overlap, so no pairs.
-        std::vector<int>& forward = plans_[t].forward.rows;
-        for (const auto* rows : {&laneRows[2 * t], &laneRows[2 * t + 1], &separatorRows[t]})
-            forward.insert(forward.end(), rows->begin(), rows->end());
+        if (!separator_[k])
+            laneRows[lane[k]].push_back(k);
+    plans_.assign(threads, Plan());
+    for (int t = 0; t < threads; ++t)
+        for (const auto* rows : {&laneRows[2 * t], &laneRows[2 * t + 1]})
+            plans_[t].forward.rows.insert(plans_[t].forward.rows.end(), rows->begin(), rows->end());
+    assignForwardSeparators(threads, forwardOwner);
+    for (int k = 0; k < n; ++k)
+        if (separator_[k])
+            plans_[forwardOwner[k]].forward.rows.push_back(k);
 
+    for (int t = 0; t < threads; ++t) {
         Order& backward = plans_[t].backward;
-        backward.rows.assign(separatorRows[t].rbegin(), separatorRows[t].rend());
+        for (int k = n - 1; k >= 0; --k)
+            if (separator_[k] && backwardOwner[k] == t)
+                backward.rows.push_back(k);
         std::reverse(laneRows[2 * t].begin(), laneRows[2 * t].end());
         std::reverse(laneRows[2 * t + 1].begin(), laneRows[2 * t + 1].end());
         interleave(laneRows[2 * t], laneRows[2 * t + 1], backward.rows, backward.pairBegin,
                    backward.pairEnd);
     }
-
-    separator_ = std::move(separator);
-    copySeparatorRows();
 
     std::vector<int> forwardPosition(n), backwardPosition(n);
     for (const Plan& plan : plans_) {
@@ -164,12 +169,47 @@ void FactorSweep::schedule(int threads)
             backwardPosition[plan.backward.rows[s]] = static_cast<int>(s);
     }
     for (int t = 0; t < threads; ++t) {
-        addSyncs(plans_[t].forward, owner, forwardPosition, t, rowStart_.data(), rowColumn_.data(),
-                 threads);
-        addSyncs(plans_[t].backward, owner, backwardPosition, t, columnStart_, columnRow_, threads);
+        addSyncs(plans_[t].forward, forwardOwner, forwardPosition, t, rowStart_.data(),
+                 rowColumn_.data(), threads, true);
+        addSyncs(plans_[t].backward, backwardOwner, backwardPosition, t, columnStart_, columnRow_,
+                 threads, false);
     }
     forwardProgress_ = std::make_unique<Progress[]>(threads);
     backwardProgress_ = std::make_unique<Progress[]>(threads);
+}
+
+// Gives each forward separator row, in ascending order, to the thread that
+// would finish it first, in a model where an entry costs one unit and waits
+// until the row it reads is done. A row reads most of its entries long before
+// its last ones are ready, so rows of one chain on alternate threads overlap.
+void FactorSweep::assignForwardSeparators(int threads, std::vector<int>& owner) const
+{
+    const int n = size_;
+    std::vector<double> done(n, 0.0), clock(threads, 0.0);
+    for (int t = 0; t < threads; ++t)
+        for (const int k : plans_[t].forward.rows) {
+            clock[t] += (columnOwnEnd_[k] - columnStart_[k]) + rowOverhead;
+            done[k] = clock[t];
+        }
+    for (int k = 0; k < n; ++k) {
+        if (!separator_[k])
+            continue;
+        int best = 0;
+        double bestFinish = 0.0;
+        for (int t = 0; t < threads; ++t) {
+            double time = clock[t];
+            for (int q = rowStart_[k]; q < rowStart_[k + 1]; ++q) {
+                const int i = rowColumn_[q];
+                time = (owner[i] == t ? time : std::max(time, done[i])) + 1.0;
+            }
+            if (t == 0 || time < bestFinish) {
+                best = t;
+                bestFinish = time;
+            }
+        }
+        owner[k] = best;
+        clock[best] = done[k] = bestFinish + rowOverhead;
+    }
 }
 
 // The separator rows of L by rows, and where each column's subtree rows end.
@@ -294,27 +334,35 @@ void FactorSweep::partition(int lanes, std::vector<int>& lane, std::vector<char>
     }
 }
 
-// The waits a thread needs before each row of its order: for every other
-// thread, the number of its rows that must be done, kept only where it
-// exceeds what an earlier wait already ensured. `start`/`index` give the rows
-// each row reads.
+// The waits a thread needs in its order: for every other thread, the number
+// of its rows that must be done, kept only where it exceeds what an earlier
+// wait already ensured. `start`/`index` give the rows each row reads. With
+// `withinRows`, a wait is placed before the entry that needs it rather than
+// before the row.
 void FactorSweep::addSyncs(Order& order, const std::vector<int>& owner,
                            const std::vector<int>& position, int self, const int* start,
-                           const int* index, int threads)
+                           const int* index, int threads, bool withinRows)
 {
-    std::vector<int> ensured(threads, 0), needed(threads, 0);
+    std::vector<int> ensured(threads, 0);
     for (std::size_t s = 0; s < order.rows.size(); ++s) {
         const int k = order.rows[s];
+        std::vector<int> needed = ensured;
         for (int q = start[k]; q < start[k + 1]; ++q) {
             const int other = owner[index[q]];
-            if (other != self)
-                needed[other] = std::max(needed[other], position[index[q]] + 1);
-        }
-        for (int t = 0; t < threads; ++t)
-            if (needed[t] > ensured[t]) {
-                order.syncs.push_back({static_cast<int>(s), t, needed[t]});
-                ensured[t] = needed[t];
+            if (other == self || position[index[q]] + 1 <= needed[other])
+                continue;
+            needed[other] = position[index[q]] + 1;
+            if (withinRows) {
+                order.syncs.push_back({static_cast<int>(s), q, other, needed[other]});
+                ensured[other] = needed[other];
             }
+        }
+        if (!withinRows)
+            for (int t = 0; t < threads; ++t)
+                if (needed[t] > ensured[t]) {
+                    order.syncs.push_back({static_cast<int>(s), -1, t, needed[t]});
+                    ensured[t] = needed[t];
+                }
     }
 }
 
@@ -326,16 +374,15 @@ void FactorSweep::setRightHandSide(int point, const double* value)
 void FactorSweep::forward(int thread)
 {
     backwardProgress_[thread].rows.store(0, std::memory_order_relaxed);
-    auto solve = [this](int k) {
-        if (separator_[k])
-            solveSeparatorRow(k);
-        else
-            eliminateColumn(k);
-    };
-    run(plans_[thread].forward, forwardProgress_.get(), thread, solve, [&](int a, int b) {
-        solve(a);
-        solve(b);
-    });
+    run(
+        plans_[thread].forward, forwardProgress_.get(), thread,
+        [this](int k, SyncCursor& sync) {
+            if (separator_[k])
+                solveSeparatorRow(k, sync);
+            else
+                eliminateColumn(k);
+        },
+        [](int, int) {});
 }
 
 // x_i L(k, i), or +0 where x_i is zero: the library skips column i while
@@ -361,11 +408,14 @@ void FactorSweep::eliminateColumn(int i)
 
 // Separator row k of the forward substitution: minus L(k, i) x_i over the
 // row's columns i in ascending order, the order in which the library's
-// columns reach it.
-void FactorSweep::solveSeparatorRow(int k)
+// columns reach it. Before an entry whose x_i another thread computes, waits
+// until that thread has it.
+void FactorSweep::solveSeparatorRow(int k, SyncCursor& sync)
 {
     Unknown sum = unknowns_[k];
     for (int q = rowStart_[k]; q < rowStart_[k + 1]; ++q) {
+        for (; sync.next != sync.end && sync.next->entry == q; ++sync.next)
+            waitFor(sync.progress[sync.next->thread], sync.next->rows);
         const Unknown& xi = unknowns_[rowColumn_[q]];
         sum.xy -= productUnlessZero(xi.xy, rowValue_[q]);
         sum.zw -= productUnlessZero(xi.zw, rowValue_[q]);

@@ -65,13 +65,27 @@ public:
     void backward(int thread, Solution&& solution);
 
 private:
-    // Before the row at `position` of its list, a thread waits until thread
-    // `thread` has finished `rows` rows of its own list.
+    // One per thread and direction, on its own cache line.
+    struct alignas(64) Progress
+    {
+        std::atomic<int> rows{0};
+    };
+    // Before the row at `position` of its list (before its entry `entry`
+    // of the row copy, or before the whole row where -1), a thread waits
+    // until thread `thread` has finished `rows` rows of its own list.
     struct Sync
     {
         int position;
+        int entry;
         int thread;
         int rows;
+    };
+    // The waits still ahead of a thread in one sweep.
+    struct SyncCursor
+    {
+        std::vector<Sync>::const_iterator next;
+        std::vector<Sync>::const_iterator end;
+        const Progress* progress;
     };
     // The rows one thread solves in one sweep, in order. Positions
     // pairBegin ... pairEnd - 1 hold pairs of rows from two disjoint
@@ -89,17 +103,13 @@ private:
         Order forward;
         Order backward;
     };
-    // One per thread and direction, on its own cache line.
-    struct alignas(64) Progress
-    {
-        std::atomic<int> rows{0};
-    };
 
     void partition(int lanes, std::vector<int>& lane, std::vector<char>& separator) const;
     static void addSyncs(Order& order, const std::vector<int>& owner,
                          const std::vector<int>& position, int self, const int* start,
-                         const int* index, int threads);
+                         const int* index, int threads, bool withinRows);
     void copySeparatorRows();
+    void assignForwardSeparators(int threads, std::vector<int>& owner) const;
     static void waitFor(const Progress& progress, int rows);
     template <typename Row, typename RowPair>
     static void run(const Order& order, Progress* progress, int thread, Row&& row,
@@ -118,7 +128,7 @@ private:
     static Pair productUnlessZero(Pair x, double l);
     void subtractBackward(Unknown& sum, int entry) const;
     void eliminateColumn(int column);
-    void solveSeparatorRow(int row);
+    void solveSeparatorRow(int row, SyncCursor& sync);
     void solveBackward(int row);
     void solveBackwardPair(int a, int b);
 
@@ -151,16 +161,17 @@ template <typename Row, typename RowPair>
 void FactorSweep::run(const Order& order, Progress* progress, int thread, Row&& row,
                       RowPair&& rowPair)
 {
-    auto sync = order.syncs.begin();
+    SyncCursor sync{order.syncs.begin(), order.syncs.end(), progress};
     const int count = static_cast<int>(order.rows.size());
     for (int s = 0; s < count;) {
         const int width = s >= order.pairBegin && s < order.pairEnd ? 2 : 1;
-        for (; sync != order.syncs.end() && sync->position < s + width; ++sync)
-            waitFor(progress[sync->thread], sync->rows);
+        for (; sync.next != sync.end && sync.next->position < s + width && sync.next->entry < 0;
+             ++sync.next)
+            waitFor(progress[sync.next->thread], sync.next->rows);
         if (width == 2)
             rowPair(order.rows[s], order.rows[s + 1]);
         else
-            row(order.rows[s]);
+            row(order.rows[s], sync);
         s += width;
         progress[thread].rows.store(s, std::memory_order_release);
     }
@@ -177,7 +188,7 @@ void FactorSweep::backward(int thread, Solution&& solution)
     };
     run(
         plans_[thread].backward, backwardProgress_.get(), thread,
-        [&](int k) {
+        [&](int k, SyncCursor&) {
             solveBackward(k);
             deliver(k);
         },
