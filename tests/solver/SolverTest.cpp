@@ -184,6 +184,26 @@ TEST(Solver, StepEqualsTheLibrarySolveBitForBitOnTheShippedShell)
     });
 }
 
+TEST(Solver, RefusesPointsOutsideTheBodyAndNeverProjectsConstraintsAddedAfterInitialize)
+{
+    surface_mesh::Surface_mesh mesh, twin;
+    makeGrid(mesh, 4, 1.0);
+    makeGrid(twin, 4, 1.0);
+    auto solver = makeClothSolver(mesh);
+    auto reference = makeClothSolver(twin);
+    const Eigen::Matrix3Xd target = Eigen::Vector3d(0, 5, 0);
+    EXPECT_THROW(solver->addConstraint(std::make_shared<HandleConstraint>(std::vector<int>{16}, target)),
+                 std::out_of_range);
+    EXPECT_THROW(solver->addConstraint(std::make_shared<HandleConstraint>(std::vector<int>{-1}, target)),
+                 std::out_of_range);
+
+    // Its rows would lie outside the projections; it must not move the body.
+    solver->addConstraint(std::make_shared<HandleConstraint>(std::vector<int>{3}, target));
+    solver->step();
+    reference->step();
+    EXPECT_TRUE((solver->points.array() == reference->points.array()).all());
+}
+
 // Worst ratio of current to rest length over the mesh's edges.
 double worstStretch(const surface_mesh::Surface_mesh& mesh, const Eigen::Matrix3Xd& rest)
 {
