@@ -142,9 +142,11 @@ void FactorSweep::schedule(int threads)
         if (!separator_[k])
             laneRows[lane[k]].push_back(k);
     plans_.assign(threads, Plan());
-    for (int t = 0; t < threads; ++t)
-        for (const auto* rows : {&laneRows[2 * t], &laneRows[2 * t + 1]})
-            plans_[t].forward.rows.insert(plans_[t].forward.rows.end(), rows->begin(), rows->end());
+    for (int t = 0; t < threads; ++t) {
+        Order& forward = plans_[t].forward;
+        interleave(laneRows[2 * t], laneRows[2 * t + 1], forward.rows, forward.pairBegin,
+                   forward.pairEnd);
+    }
     assignForwardSeparators(threads, forwardOwner);
     for (int k = 0; k < n; ++k)
         if (separator_[k])
@@ -382,7 +384,10 @@ void FactorSweep::forward(int thread)
             else
                 eliminateColumn(k);
         },
-        [](int, int) {});
+        [this](int a, int b) {
+            eliminateColumn(a);
+            eliminateColumn(b);
+        });
 }
 
 // x_i L(k, i), or +0 where x_i is zero: the library skips column i while
@@ -400,9 +405,10 @@ void FactorSweep::eliminateColumn(int i)
 {
     const Unknown xi = unknowns_[i];
     for (int q = columnStart_[i]; q < columnOwnEnd_[i]; ++q) {
+        const double l = columnValue_[q];
         Unknown& xj = unknowns_[columnRow_[q]];
-        xj.xy -= productUnlessZero(xi.xy, columnValue_[q]);
-        xj.zw -= productUnlessZero(xi.zw, columnValue_[q]);
+        xj.xy -= productUnlessZero(xi.xy, l);
+        xj.zw -= productUnlessZero(xi.zw, l);
     }
 }
 
