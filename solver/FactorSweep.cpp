@@ -122,7 +122,7 @@ void FactorSweep::schedule(int threads)
     // to interleave.
     std::vector<int> lane(n, 0);
     separator_.assign(n, 0);
-    partition(2 * threads, lane, separator_);
+    partition(threads, lane, separator_);
     copySeparatorRows();
     // Backward, a separator stays with the thread of its heaviest child, so
     // that chains need no hand-over; forward, see assignForwardSeparators.
@@ -239,11 +239,16 @@ void FactorSweep::copySeparatorRows()
     }
 }
 
-// Splits the elimination tree among `lanes` lanes: the heaviest subtree is
-// cut at its root (which becomes a separator row) while that improves the
-// estimated sweep time, the largest lane load plus all separator rows.
-void FactorSweep::partition(int lanes, std::vector<int>& lane, std::vector<char>& separator) const
+// Splits the elimination tree: the heaviest subtree is cut at its root (which
+// becomes a separator row) while that improves the estimated sweep time, the
+// largest share plus all separator rows, for a share per thread (at least
+// two, so that one thread still has two lanes). Gives every row a lane,
+// 2 t and 2 t + 1 for thread t; a thread's two lanes are its share split as
+// evenly as its subtrees allow, without further cuts, as separators cost
+// more than the pairs gain.
+void FactorSweep::partition(int threads, std::vector<int>& lane, std::vector<char>& separator) const
 {
+    const int lanes = std::max(2, threads);
     const int n = size_;
     std::vector<double> subtree(cost_);
     std::vector<int> childStart(n + 1, 0);
@@ -314,10 +319,18 @@ void FactorSweep::partition(int lanes, std::vector<int>& lane, std::vector<char>
     for (int k = 0; k < n; ++k)
         if (!separator[k] && (parent_[k] < 0 || separator[parent_[k]]))
             kept.push_back({subtree[k], k});
+    // Subtrees to threads, then each thread's subtrees to its two lanes.
     double largest = 0.0;
-    const std::vector<int> assigned = assignLargestFirst(kept, lanes, largest);
-    for (std::size_t i = 0; i < kept.size(); ++i)
-        lane[kept[i].second] = assigned[i];
+    const std::vector<int> thread = assignLargestFirst(kept, threads, largest);
+    for (int t = 0; t < threads; ++t) {
+        std::vector<Subtree> own;
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            if (thread[i] == t)
+                own.push_back(kept[i]);
+        const std::vector<int> half = assignLargestFirst(own, 2, largest);
+        for (std::size_t i = 0; i < own.size(); ++i)
+            lane[own[i].second] = 2 * t + half[i];
+    }
     // Parents come after their children: descending order reaches every
     // subtree root before the rows below it.
     for (int k = n - 1; k >= 0; --k)

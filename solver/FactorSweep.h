@@ -104,7 +104,7 @@ private:
         Order backward;
     };
 
-    void partition(int lanes, std::vector<int>& lane, std::vector<char>& separator) const;
+    void partition(int threads, std::vector<int>& lane, std::vector<char>& separator) const;
     static void addSyncs(Order& order, const std::vector<int>& owner,
                          const std::vector<int>& position, int self, const int* start,
                          const int* index, int threads, bool withinRows);
