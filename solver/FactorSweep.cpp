@@ -119,10 +119,11 @@ void FactorSweep::schedule(int threads)
         return;
     const int n = size_;
     // Two lanes per thread, so that every thread has two independent rows
-    // to interleave.
+    // to interleave in the backward sweep.
     std::vector<int> lane(n, 0);
+    std::vector<char> solo(n, 0);
     separator_.assign(n, 0);
-    partition(threads, lane, separator_);
+    partition(threads, lane, separator_, solo);
     copySeparatorRows();
     // Backward, a separator stays with the thread of its heaviest child, so
     // that chains need no hand-over; forward, see assignForwardSeparators.
@@ -131,34 +132,34 @@ void FactorSweep::schedule(int threads)
         backwardOwner[k] = lane[k] / 2;
     std::vector<int> forwardOwner = backwardOwner;
 
-    // Each thread takes its subtree rows first, then its separator rows, in
-    // an order in which every row comes after the rows it reads: ascending
-    // forward, descending backward. Subtree rows read only their own subtree
-    // (forward) or their own subtree and separators (backward), and
-    // separators read only separators and finished subtrees, so no chain of
-    // waits can close.
-    std::vector<std::vector<int>> laneRows(2 * threads);
+    // Each thread takes its own rows, then its separators, in an order in
+    // which every row comes after the rows it reads: ascending forward,
+    // descending backward. A thread's own rows read only its own rows
+    // (forward) or those and separators (backward), and separators read only
+    // separators and finished own rows, so no chain of waits can close.
+    // Forward, a row of the thread's may be reached by columns of both its
+    // lanes, so the lanes are not interleaved there.
+    plans_.assign(threads, Plan());
     for (int k = 0; k < n; ++k)
         if (!separator_[k])
-            laneRows[lane[k]].push_back(k);
-    plans_.assign(threads, Plan());
-    for (int t = 0; t < threads; ++t) {
-        Order& forward = plans_[t].forward;
-        interleave(laneRows[2 * t], laneRows[2 * t + 1], forward.rows, forward.pairBegin,
-                   forward.pairEnd);
-    }
+            plans_[lane[k] / 2].forward.rows.push_back(k);
     assignForwardSeparators(threads, forwardOwner);
     for (int k = 0; k < n; ++k)
         if (separator_[k])
             plans_[forwardOwner[k]].forward.rows.push_back(k);
 
+    std::vector<std::vector<int>> laneRows(2 * threads), soloRows(threads);
+    for (int k = n - 1; k >= 0; --k)
+        if (solo[k])
+            soloRows[lane[k] / 2].push_back(k);
+        else if (!separator_[k])
+            laneRows[lane[k]].push_back(k);
     for (int t = 0; t < threads; ++t) {
         Order& backward = plans_[t].backward;
         for (int k = n - 1; k >= 0; --k)
             if (separator_[k] && backwardOwner[k] == t)
                 backward.rows.push_back(k);
-        std::reverse(laneRows[2 * t].begin(), laneRows[2 * t].end());
-        std::reverse(laneRows[2 * t + 1].begin(), laneRows[2 * t + 1].end());
+        backward.rows.insert(backward.rows.end(), soloRows[t].begin(), soloRows[t].end());
         interleave(laneRows[2 * t], laneRows[2 * t + 1], backward.rows, backward.pairBegin,
                    backward.pairEnd);
     }
@@ -239,72 +240,47 @@ void FactorSweep::copySeparatorRows()
     }
 }
 
-// Splits the elimination tree: the heaviest subtree is cut at its root (which
-// becomes a separator row) while that improves the estimated sweep time, the
-// largest share plus all separator rows, for a share per thread (at least
-// two, so that one thread still has two lanes). Gives every row a lane,
-// 2 t and 2 t + 1 for thread t; a thread's two lanes are its share split as
-// evenly as its subtrees allow, without further cuts, as separators cost
-// more than the pairs gain.
-void FactorSweep::partition(int threads, std::vector<int>& lane, std::vector<char>& separator) const
+// Cuts `pieces` (subtrees, by root) into parts for `bins` equal workers:
+// the heaviest piece is cut at its root while that improves the estimated
+// time, the largest bin plus all cut rows. Returns the cut rows and leaves
+// the remaining pieces in `pieces`.
+std::vector<int> FactorSweep::cut(const Tree& tree, std::vector<Subtree>& pieces, int bins) const
 {
-    const int lanes = std::max(2, threads);
-    const int n = size_;
-    std::vector<double> subtree(cost_);
-    std::vector<int> childStart(n + 1, 0);
-    for (int k = 0; k < n; ++k)
-        if (parent_[k] >= 0) {
-            subtree[parent_[k]] += subtree[k];
-            ++childStart[parent_[k] + 1];
-        }
-    for (int k = 0; k < n; ++k)
-        childStart[k + 1] += childStart[k];
-    std::vector<int> children(childStart[n]);
-    std::vector<int> fill(childStart.begin(), childStart.end() - 1);
-    for (int k = 0; k < n; ++k)
-        if (parent_[k] >= 0)
-            children[fill[parent_[k]]++] = k;
-
-    using Subtree = std::pair<double, int>;  // cost, root
-    std::priority_queue<Subtree> pieces;
+    std::priority_queue<Subtree> heap(pieces.begin(), pieces.end());
     double total = 0.0;
-    for (int k = 0; k < n; ++k)
-        if (parent_[k] < 0) {
-            pieces.push({subtree[k], k});
-            total += subtree[k];
-        }
-    auto estimate = [&](double separatorCost) {
-        std::priority_queue<Subtree> copy = pieces;
+    for (const Subtree& piece : pieces)
+        total += piece.first;
+    auto estimate = [&](double cutCost) {
         std::vector<Subtree> list;
-        for (; !copy.empty(); copy.pop())
+        for (std::priority_queue<Subtree> copy = heap; !copy.empty(); copy.pop())
             list.push_back(copy.top());
         double largest = 0.0;
-        assignLargestFirst(list, lanes, largest);
-        return largest + separatorCost;
+        assignLargestFirst(list, bins, largest);
+        return largest + cutCost;
     };
 
     std::vector<int> cuts;
-    double separatorCost = 0.0;
+    double cutCost = 0.0;
     double best = estimate(0.0);
     std::size_t bestCuts = 0;
     std::size_t nextEstimate = 1;
-    const double finest = finestSubtreeShare * total / lanes;
-    while (!pieces.empty()) {
-        const int root = pieces.top().second;
-        if (pieces.top().first < finest || childStart[root] == childStart[root + 1])
+    const double finest = finestSubtreeShare * total / bins;
+    while (!heap.empty()) {
+        const int root = heap.top().second;
+        if (heap.top().first < finest || tree.childStart[root] == tree.childStart[root + 1])
             break;
-        // No later cut can beat the best: separator rows only add up, and
-        // the lanes cannot do better than an even share of the rest.
-        const double afterCut = separatorCost + cost_[root];
-        if (afterCut + (total - afterCut) / lanes >= best)
+        // No later cut can beat the best: cut rows only add up, and the bins
+        // cannot do better than an even share of the rest.
+        const double afterCut = cutCost + cost_[root];
+        if (afterCut + (total - afterCut) / bins >= best)
             break;
-        pieces.pop();
+        heap.pop();
         cuts.push_back(root);
-        separatorCost += cost_[root];
-        for (int q = childStart[root]; q < childStart[root + 1]; ++q)
-            pieces.push({subtree[children[q]], children[q]});
+        cutCost += cost_[root];
+        for (int q = tree.childStart[root]; q < tree.childStart[root + 1]; ++q)
+            heap.push({tree.subtree[tree.children[q]], tree.children[q]});
         if (cuts.size() == nextEstimate) {
-            const double time = estimate(separatorCost);
+            const double time = estimate(cutCost);
             if (time < best) {
                 best = time;
                 bestCuts = cuts.size();
@@ -312,39 +288,91 @@ void FactorSweep::partition(int threads, std::vector<int>& lane, std::vector<cha
             nextEstimate = std::max(nextEstimate + 1, nextEstimate + nextEstimate / 16);
         }
     }
+    cuts.resize(bestCuts);
 
-    for (std::size_t c = 0; c < bestCuts; ++c)
-        separator[cuts[c]] = 1;
-    std::vector<Subtree> kept;
+    // What remains: the uncut pieces and the uncut children of cut rows.
+    std::vector<char> isCut(size_, 0);
+    for (const int k : cuts)
+        isCut[k] = 1;
+    std::vector<Subtree> remaining;
+    std::vector<int> stack;
+    for (const Subtree& piece : pieces)
+        stack.push_back(piece.second);
+    while (!stack.empty()) {
+        const int k = stack.back();
+        stack.pop_back();
+        if (!isCut[k]) {
+            remaining.push_back({tree.subtree[k], k});
+            continue;
+        }
+        for (int q = tree.childStart[k]; q < tree.childStart[k + 1]; ++q)
+            stack.push_back(tree.children[q]);
+    }
+    pieces = std::move(remaining);
+    return cuts;
+}
+
+// Gives every row a lane, 2 t or 2 t + 1 for thread t. The tree is first cut
+// into a share per thread; the cut rows become separators, which threads
+// share. Each share is then cut into two lanes; those cut rows stay with the
+// thread (`solo`): the forward sweep takes the thread's rows in ascending
+// order anyway, the backward sweep solves them alone before the lanes.
+void FactorSweep::partition(int threads, std::vector<int>& lane, std::vector<char>& separator,
+                            std::vector<char>& solo) const
+{
+    const int n = size_;
+    Tree tree;
+    tree.subtree = cost_;
+    tree.childStart.assign(n + 1, 0);
     for (int k = 0; k < n; ++k)
-        if (!separator[k] && (parent_[k] < 0 || separator[parent_[k]]))
-            kept.push_back({subtree[k], k});
-    // Subtrees to threads, then each thread's subtrees to its two lanes.
+        if (parent_[k] >= 0) {
+            tree.subtree[parent_[k]] += tree.subtree[k];
+            ++tree.childStart[parent_[k] + 1];
+        }
+    for (int k = 0; k < n; ++k)
+        tree.childStart[k + 1] += tree.childStart[k];
+    tree.children.resize(tree.childStart[n]);
+    std::vector<int> fill(tree.childStart.begin(), tree.childStart.end() - 1);
+    for (int k = 0; k < n; ++k)
+        if (parent_[k] >= 0)
+            tree.children[fill[parent_[k]]++] = k;
+
+    std::vector<Subtree> pieces;
+    for (int k = 0; k < n; ++k)
+        if (parent_[k] < 0)
+            pieces.push_back({tree.subtree[k], k});
+    for (const int k : cut(tree, pieces, threads))
+        separator[k] = 1;
     double largest = 0.0;
-    const std::vector<int> thread = assignLargestFirst(kept, threads, largest);
+    const std::vector<int> thread = assignLargestFirst(pieces, threads, largest);
     for (int t = 0; t < threads; ++t) {
         std::vector<Subtree> own;
-        for (std::size_t i = 0; i < kept.size(); ++i)
+        for (std::size_t i = 0; i < pieces.size(); ++i)
             if (thread[i] == t)
-                own.push_back(kept[i]);
+                own.push_back(pieces[i]);
+        for (const int k : cut(tree, own, 2)) {
+            solo[k] = 1;
+            lane[k] = 2 * t;
+        }
         const std::vector<int> half = assignLargestFirst(own, 2, largest);
         for (std::size_t i = 0; i < own.size(); ++i)
             lane[own[i].second] = 2 * t + half[i];
     }
     // Parents come after their children: descending order reaches every
-    // subtree root before the rows below it.
+    // piece's root before the rows below it.
     for (int k = n - 1; k >= 0; --k)
-        if (!separator[k] && parent_[k] >= 0 && !separator[parent_[k]])
+        if (!separator[k] && !solo[k] && parent_[k] >= 0 && !separator[parent_[k]] &&
+            !solo[parent_[k]])
             lane[k] = lane[parent_[k]];
     // A separator row goes with its heaviest child, so chains stay on one
     // thread.
     for (int k = 0; k < n; ++k) {
         if (!separator[k])
             continue;
-        int heaviest = children[childStart[k]];
-        for (int q = childStart[k]; q < childStart[k + 1]; ++q)
-            if (subtree[children[q]] > subtree[heaviest])
-                heaviest = children[q];
+        int heaviest = tree.children[tree.childStart[k]];
+        for (int q = tree.childStart[k]; q < tree.childStart[k + 1]; ++q)
+            if (tree.subtree[tree.children[q]] > tree.subtree[heaviest])
+                heaviest = tree.children[q];
         lane[k] = lane[heaviest];
     }
 }
@@ -397,10 +425,7 @@ void FactorSweep::forward(int thread)
             else
                 eliminateColumn(k);
         },
-        [this](int a, int b) {
-            eliminateColumn(a);
-            eliminateColumn(b);
-        });
+        [](int, int) {});
 }
 
 // x_i L(k, i), or +0 where x_i is zero: the library skips column i while

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <Eigen/SparseCholesky>
@@ -104,7 +105,17 @@ private:
         Order backward;
     };
 
-    void partition(int threads, std::vector<int>& lane, std::vector<char>& separator) const;
+    using Subtree = std::pair<double, int>;  // cost, root
+    // The elimination tree with each subtree's cost and each row's children.
+    struct Tree
+    {
+        std::vector<double> subtree;
+        std::vector<int> childStart;
+        std::vector<int> children;
+    };
+    std::vector<int> cut(const Tree& tree, std::vector<Subtree>& pieces, int bins) const;
+    void partition(int threads, std::vector<int>& lane, std::vector<char>& separator,
+                   std::vector<char>& solo) const;
     static void addSyncs(Order& order, const std::vector<int>& owner,
                          const std::vector<int>& position, int self, const int* start,
                          const int* index, int threads, bool withinRows);
