@@ -425,7 +425,7 @@ void FactorSweep::forward(int thread)
             else
                 eliminateColumn(k);
         },
-        [](int, int) {});
+        [](int, int) {});  // forward orders hold no pairs
 }
 
 // x_i L(k, i), or +0 where x_i is zero: the library skips column i while

@@ -31,9 +31,12 @@ namespace Zarvo {
 // subtractions in the same ascending order, as column i changes the unknowns
 // below it only once x_i is final. The backward sweep is the library's.
 //
-// x, y and z of a row lie together, so the factor is read once per sweep for
-// all three. The factor itself is not copied: the sweep reads it where the
-// factorization keeps it.
+// The backward sweep is a chain of dependent subtractions per row, so each
+// thread splits its subtrees into two lanes and solves a row of each at a
+// time; the rows where its share had to be cut into lanes are solved alone
+// first. x, y and z of a row lie together, so the factor is read once per
+// sweep for all three. The factor itself is not copied: the sweep reads it
+// where the factorization keeps it.
 class FactorSweep
 {
 public:
