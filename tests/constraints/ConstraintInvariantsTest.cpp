@@ -120,5 +120,11 @@ TEST(ConstraintInvariants, CloneProjectsLikeItsSourceAndIsIndependent)
         PointRows fromCopy = PointRows::Zero(nextRow, 3);
         copy->project(Zarvo::Test::pointRows(deformed), fromCopy);
         EXPECT_EQ(PointRows(fromCopy.bottomRows(sourceAssembly.rowCount)), fromSource);
+
+        // Tripled, every edge is past twice its rest length: only an edge
+        // counts as broken there, and a copy must agree at rest and there.
+        for (const Eigen::Matrix3Xd& points : {element.rest, Eigen::Matrix3Xd(3.0 * element.rest)})
+            EXPECT_EQ(copy->isBroken(Zarvo::Test::pointRows(points)),
+                      source->isBroken(Zarvo::Test::pointRows(points)));
     }
 }
