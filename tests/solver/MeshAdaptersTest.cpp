@@ -51,6 +51,18 @@ TEST(MeshAdapters, EqualateralTriangleGivesEachCornerAThirdOfItsArea)
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(masses.coeff(i, i), std::sqrt(3.0) / 4 / 3, 1e-15);
     EXPECT_EQ(masses.nonZeros(), 3);
+
+    // Heron's formula in its documented order gives this triangle an area
+    // of 2.0000000000000018; times the double nearest 1/3 that is
+    // 0.6666666666666672, where dividing by 3 would give ...673.
+    Surface_mesh thin;
+    thin.add_vertex(Point(0, 0, 0));
+    thin.add_vertex(Point(1, 0, 0));
+    thin.add_vertex(Point(0, 4, 0));
+    thin.add_face({Vertex(0), Vertex(1), Vertex(2)});
+    buildMassMatrix(thin, masses);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(masses.coeff(i, i), 0.6666666666666672);
 }
 
 TEST(MeshAdapters, MassesSumAroundSharedVerticesAndUseOnlyThreeCornersOfAQuad)
