@@ -3,11 +3,9 @@
 // anything, driven by real X key and mouse events (xdotool), judged from
 // grabs of the whole screen. Runs under its own xvfb-run (see CMakeLists.txt).
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
 
 #include <QDeadlineTimer>
-#include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -21,12 +19,10 @@
 
 #include "app/OverlayLines.h"
 #include "tests/app/ProgramCopy.h"
+#include "tests/app/ScreenColours.h"
 
 namespace {
 
-// 8-bit rendering of the sky clear colour (0.5765, 0.7451, 0.8824).
-const QColor skyColour(147, 190, 225);
-constexpr int colourTolerance = 2;
 // The overlay's black glyphs: their cores are black, which the lit scene
 // behind them almost never is.
 constexpr int glyphLevel = 8;
@@ -34,9 +30,8 @@ constexpr int glyphLevel = 8;
 constexpr int glyphColumnPixels = 3;
 // One overlay text row: from 16 pixels above its baseline to 3 below.
 constexpr int rowAbove = 16, rowBelow = 3;
-// The overlay's left margin and font (the window's renderText).
+// The overlay's left margin.
 constexpr int overlayX = 20;
-const QFont overlayFont("Times New Roman", 16);
 // Thin strokes at a text's end (the bar of a final t) hold no black core:
 // the measured width may fall this much short of the ink.
 constexpr int widthTolerance = 8;
@@ -45,19 +40,12 @@ constexpr int restingBlocks = 5;
 // How long the program gets to answer one input.
 constexpr int answerMilliseconds = 20000;
 
-bool isSky(const QColor& c)
-{
-    return std::abs(c.red() - skyColour.red()) <= colourTolerance &&
-           std::abs(c.green() - skyColour.green()) <= colourTolerance &&
-           std::abs(c.blue() - skyColour.blue()) <= colourTolerance;
-}
-
 // The top-right 64 x 64 pixels show some sky.
 bool skyInCorner(const QImage& screen, const QPoint& corner)
 {
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x)
-            if (isSky(screen.pixelColor(corner + QPoint(-x, y))))
+            if (near(skyColour, screen.pixelColor(corner + QPoint(-x, y))))
                 return true;
     return false;
 }
@@ -111,7 +99,7 @@ int textWidthAt(const QImage& screen, const QPoint& window, int y)
 // How far the ink of `text` reaches in the overlay font.
 int inkWidth(const QString& text)
 {
-    return QFontMetrics(overlayFont).tightBoundingRect(text).right() + 1;
+    return QFontMetrics(overlayFont()).tightBoundingRect(text).right() + 1;
 }
 
 // Whether the row with baseline `y` shows a text as wide as `text`.
@@ -263,7 +251,7 @@ TEST(UserSession, ASceneWithoutItsImageRunsUntexturedAndSaysSoWhileShown)
     saveForInspection(shell, "shell-without-image");
     EXPECT_TRUE(showsText(shell, origin, messageRow, message));
     const QColor middle = shell.pixelColor(centre);
-    EXPECT_FALSE(isSky(middle));
+    EXPECT_FALSE(near(skyColour, middle));
     EXPECT_LE(std::max({middle.red(), middle.green(), middle.blue()}) -
                   std::min({middle.red(), middle.green(), middle.blue()}),
               colourTolerance)
