@@ -4,24 +4,27 @@
 #include <iostream>
 
 #include <GL/glu.h>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QGLFormat>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 
 #include "demos/BucklingDemo.h"
 #include "demos/ClothDemo.h"
 #include "demos/GlDrawing.h"
 #include "demos/ResourceError.h"
+#include "demos/ResourceFiles.h"
 #include "demos/ThinPlateDemo.h"
 
 namespace {
 
 constexpr int tickMilliseconds = 33;
+// The window's size when not full screen, centred on the screen.
+constexpr QSize normalSize(1024, 768);
 constexpr GLfloat groundY = -11.0f;
 // The ground plane y + 11 = 0 as (a, b, c, d) of ax + by + cz + d = 0.
 constexpr std::array<GLfloat, 4> groundPlane = {0.0f, 1.0f, 0.0f, 11.0f};
@@ -50,21 +53,13 @@ std::shared_ptr<Demo> makeDemo(int index)
 
 MainWindow::MainWindow() : QGLWidget(surfaceFormat())
 {
-    const QString groundPath = QCoreApplication::applicationDirPath() + "/resources/ground.jpg";
-    const QImage ground(groundPath);
-    if (ground.isNull()) {
-        groundError = "cannot read resources/ground.jpg";
-        std::cerr << groundError.toStdString() << std::endl;
-    } else {
-        groundImage = QGLWidget::convertToGLFormat(ground);
-    }
+    groundImage = loadResourceImage("ground.jpg", groundProblems);
 
     auto* timer = new QTimer(this);
     connect(timer, SIGNAL(timeout()), this, SLOT(simulate()));
     timer->start(tickMilliseconds);
 
-    if (fullScreen)
-        showFullScreen();
+    showScreenMode(fullScreen);
 }
 
 MainWindow::~MainWindow()
@@ -85,7 +80,7 @@ void MainWindow::setDemo(int index)
         sceneError.clear();
     } catch (const ResourceError& error) {
         demo.reset();
-        sceneError = QString::fromStdString(error.what());
+        sceneError = error.what();
         std::cerr << error.what() << std::endl;
     }
     camera.lookAt();
@@ -105,9 +100,13 @@ OverlayState MainWindow::overlayState() const
         state.vertexCount = static_cast<int>(demo->mesh.vertex_count());
         state.constraintCount = demo->solver ? static_cast<int>(demo->solver->constraintCount()) : 0;
     }
-    for (const QString& message : {groundError, sceneError})
-        if (!message.isEmpty())
-            state.messages.push_back(message);
+    std::vector<std::string> messages = groundProblems;
+    if (!sceneError.empty())
+        messages.push_back(sceneError);
+    if (demo)
+        messages.insert(messages.end(), demo->resourceProblems.begin(), demo->resourceProblems.end());
+    for (const std::string& message : messages)
+        state.messages.push_back(QString::fromStdString(message));
     return state;
 }
 
@@ -254,13 +253,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         if (demo)
             demo->setThreadCount(demo->threadCount() + 1);
         break;
-    case Qt::Key_F:
-        if (fullScreen)
-            showNormal();
-        else
-            showFullScreen();
-        fullScreen = !fullScreen;
-        break;
+    case Qt::Key_F: showScreenMode(!fullScreen); break;
     case Qt::Key_W: wireframe = !wireframe; break;
     case Qt::Key_Escape: close(); break;
     case Qt::Key_Left: moveCamera(&Camera::strafe, -moveStep); break;
@@ -271,6 +264,32 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     }
     if (!cameraMode && demo)
         demo->keyPress(event);
+}
+
+void MainWindow::showScreenMode(bool full)
+{
+    fullScreen = full;
+    if (full) {
+        // Without a window manager (a bare X server, Xvfb) nobody honours the
+        // full-screen request: cover the screen ourselves first (a geometry
+        // set afterwards would end the full-screen state).
+        setGeometry(screen()->geometry());
+        showFullScreen();
+    } else {
+        showNormal();
+        const QRect available = screen()->availableGeometry();
+        QRect normal(QPoint(0, 0), normalSize.boundedTo(available.size()));
+        normal.moveCenter(available.center());
+        setGeometry(normal);
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // A window manager may also enter or leave full screen: the overlay follows.
+    if (event->type() == QEvent::WindowStateChange)
+        fullScreen = isFullScreen();
+    QGLWidget::changeEvent(event);
 }
 
 void MainWindow::moveCamera(void (Camera::*move)(float), float distance)

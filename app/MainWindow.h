@@ -2,10 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QGLWidget>
 #include <QImage>
-#include <QString>
 
 #include "app/Camera.h"
 #include "app/OverlayLines.h"
@@ -45,6 +46,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 public:
     // Read by the tests; the window alone changes them.
@@ -59,11 +61,15 @@ public:
     QImage groundImage;
     GLuint groundTexture = 0;
     bool wireframe = false;
-    bool fullScreen = true;
+    bool fullScreen = true;  // follows the window state, also when changed from outside
     int currentDemo = 0;
     bool clickPending = false;
 
 private:
+    // Full screen (covering the whole screen, whether or not a window
+    // manager honours the request) or a normal window of 1024 x 768 at most,
+    // centred on the screen.
+    void showScreenMode(bool full);
     void drawGround() const;
     void drawShadow() const;
     void drawWireframe() const;
@@ -71,6 +77,6 @@ private:
     // Camera mode only: applies `move` by `distance` and reloads the view.
     void moveCamera(void (Camera::*move)(float), float distance);
 
-    QString groundError;  // empty when ground.jpg loaded
-    QString sceneError;   // empty while a scene is installed
+    std::vector<std::string> groundProblems;  // empty when ground.jpg loaded
+    std::string sceneError;                   // empty while a scene is installed
 };

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,9 +21,10 @@ class QPoint;
 // and step, and per frame updateArrays and draw three times; in interactive
 // mode it hands every key to keyPress. All calls come from the GUI thread.
 //
-// init throws ResourceError (naming the file) when a resource is missing,
+// init throws ResourceError (naming the file) when the mesh is missing,
 // unreadable or unfit; it throws before touching any GL state, and the scene
-// may then only be destroyed.
+// may then only be destroyed. A missing or unreadable image is not fatal: the
+// scene draws without it and names it in resourceProblems.
 class Demo
 {
 public:
@@ -70,4 +72,7 @@ public:
     // One (s, t) per vertex, indexed by vertex index (GL texture-coordinate
     // array).
     std::vector<std::pair<double, double>> texCoords;
+    // Resource files the scene runs without, one message each ("cannot read
+    // resources/<file>"), filled by init.
+    std::vector<std::string> resourceProblems;
 };

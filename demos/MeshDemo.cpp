@@ -4,12 +4,10 @@
 #include <utility>
 
 #include <GL/glu.h>
-#include <QCoreApplication>
-#include <QGLWidget>
 #include <QPoint>
 
 #include "app/Camera.h"
-#include "demos/ResourceError.h"
+#include "demos/ResourceFiles.h"
 #include "demos/SceneSetup.h"
 
 using Point = surface_mesh::Vector<double, 3>;
@@ -62,11 +60,6 @@ void MeshDemo::click(const QPoint& position)
         pickedVertex = nearestVertex(mesh, Eigen::Vector3d(x, y, z), recipe.pickRadius);
 }
 
-std::string MeshDemo::resourceFolder()
-{
-    return (QCoreApplication::applicationDirPath() + "/resources").toStdString();
-}
-
 void MeshDemo::readMesh()
 {
     readSceneMesh(recipe, resourceFolder(), mesh);
@@ -75,10 +68,7 @@ void MeshDemo::readMesh()
 
 QImage MeshDemo::loadImage(const std::string& file)
 {
-    const QImage image(QString::fromStdString(resourceFolder() + "/" + file));
-    if (image.isNull())
-        throw ResourceError("cannot read image " + resourceName(file));
-    return QGLWidget::convertToGLFormat(image);
+    return loadResourceImage(file, resourceProblems);
 }
 
 SceneBody MeshDemo::buildBody(Camera& camera)

@@ -31,15 +31,13 @@ public:
 protected:
     explicit MeshDemo(SceneRecipe recipe);
 
-    // Folder of the resource files: the executable's folder + "/resources".
-    static std::string resourceFolder();
-
     // Reads and checks the scene's mesh and fills texCoords. Throws
     // ResourceError naming the file.
     void readMesh();
-    // Loads one image of the scene into GL layout. Throws ResourceError
-    // naming the file when it is missing or unreadable.
-    static QImage loadImage(const std::string& file);
+    // Loads one image of the scene into GL layout. A missing or unreadable
+    // image gives a null image (the scene draws untextured) and a message
+    // naming it in resourceProblems.
+    QImage loadImage(const std::string& file);
     // Builds solver, constraints, handles, forces and draw indices, and
     // writes the scene camera into `camera`. Call after readMesh.
     SceneBody buildBody(Camera& camera);

@@ -1,6 +1,7 @@
 #include "app/Camera.h"
 
 #include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -98,26 +99,95 @@ TEST(Camera, PositivePitchRaisesTheView)
     expectUpUnchanged(camera);
 }
 
-TEST(Camera, PitchOntoTheUpAxisIsRefusedAndLeavesAValidCamera)
+namespace {
+
+const float limit = 89.0f * static_cast<float>(M_PI) / 180.0f;
+
+float elevation(const Camera& camera)
 {
-    for (const float angle : {static_cast<float>(M_PI / 2), static_cast<float>(-M_PI / 2)}) {
-        Camera camera = lookingDownMinusZ();
-        const Camera before = camera;
-        camera.pitch(angle);
-        EXPECT_EQ(camera.direction, before.direction);
-        EXPECT_EQ(camera.center, before.center);
-        // Still able to turn, strafe and pitch afterwards.
-        camera.pitch(angle * 0.5f);
-        camera.strafe(1.0f);
-        for (const float component : camera.eye)
+    const auto& d = camera.direction;
+    return std::atan2(d[1], std::sqrt(d[0] * d[0] + d[2] * d[2]));
+}
+
+// Direction of the horizontal part of the view, radians about up.
+float heading(const Camera& camera) { return std::atan2(camera.direction[0], camera.direction[2]); }
+
+void expectFinite(const Camera& camera)
+{
+    for (const Camera::Vec3* v : {&camera.eye, &camera.center, &camera.direction})
+        for (const float component : *v)
             EXPECT_TRUE(std::isfinite(component));
-        EXPECT_NEAR(camera.direction[1], std::sin(std::fabs(angle) * 0.5f) * (angle > 0 ? 1.0f : -1.0f), 1e-5f);
+}
+
+}  // namespace
+
+TEST(Camera, PitchStopsShortOfVerticalAndKeepsTheHeadingForEveryStepSize)
+{
+    for (const float step : {0.001f, 0.003f, 0.02f, 0.1f, 0.5f, 1.4f, 3.0f, 10.0f}) {
+        for (const float sign : {1.0f, -1.0f}) {
+            // Heading -z, slightly to the side, as the start views are.
+            Camera camera({0.0f, 0.0f, 0.0f}, {0.3f, 0.0f, -1.0f});
+            const Camera::Vec3 start = camera.direction;
+            const float startHeading = heading(camera);
+            for (int i = 0; i < 2000; ++i) {
+                camera.pitch(sign * step);
+                ASSERT_GT(camera.direction[0] * start[0] + camera.direction[2] * start[2], 0.0f)
+                    << "step " << sign * step << ", drag " << i;
+                ASSERT_LE(std::fabs(elevation(camera)), limit + 1e-5f) << "step " << sign * step;
+                // Tilting leaves the heading where it was, up to rounding.
+                ASSERT_NEAR(heading(camera), startHeading, 1e-4f) << "step " << sign * step;
+            }
+            EXPECT_NEAR(elevation(camera), sign * limit, 1e-5f) << "step " << sign * step;
+            expectFinite(camera);
+            expectUpUnchanged(camera);
+        }
     }
-    // Many small steps upwards stop short of the vertical instead of flipping over.
-    Camera camera = lookingDownMinusZ();
-    for (int i = 0; i < 2000; ++i)
-        camera.pitch(0.001f);
-    EXPECT_LT(camera.direction[2], 0.0f);
-    for (const float component : camera.direction)
-        EXPECT_TRUE(std::isfinite(component));
+}
+
+TEST(Camera, ViewSetUpBeyondTheLimitTiltsBackButNoFurther)
+{
+    for (const float sign : {1.0f, -1.0f}) {
+        Camera steep({0.0f, 0.0f, 0.0f}, {0.0f, sign, -0.001f});
+        const float start = elevation(steep);
+        steep.pitch(sign * 0.1f);
+        EXPECT_EQ(elevation(steep), start);
+        steep.pitch(-sign * 0.1f);
+        EXPECT_NEAR(elevation(steep), start - sign * 0.1f, 1e-5f);
+        EXPECT_LT(steep.direction[2], 0.0f);
+
+        // Exactly vertical: no heading to keep, yet every operation stays finite.
+        Camera vertical({0.0f, 0.0f, 0.0f}, {0.0f, sign * 2.0f, 0.0f});
+        vertical.strafe(1.0f);
+        expectNear(vertical.eye, {1.0f, 0.0f, 0.0f});
+        vertical.pitch(-sign * 0.5f);
+        EXPECT_NEAR(elevation(vertical), sign * (static_cast<float>(M_PI / 2) - 0.5f), 1e-5f);
+        vertical.moveForward(1.0f);
+        vertical.turn(0.3f, 0.0f, 1.0f, 0.0f);
+        expectFinite(vertical);
+    }
+}
+
+TEST(Camera, EyeOnTheCentreLooksDownMinusZ)
+{
+    Camera camera({1.0f, 2.0f, 3.0f}, {1.0f, 2.0f, 3.0f});
+    expectNear(camera.direction, {0.0f, 0.0f, -1.0f});
+    expectNear(camera.center, {1.0f, 2.0f, 2.0f});
+    camera.strafe(1.0f);
+    camera.moveForward(-2.0f);
+    camera.pitch(0.2f);
+    expectNear(camera.eye, {2.0f, 2.0f, 5.0f});
+    expectFinite(camera);
+}
+
+TEST(Camera, MovesThatWouldLeaveNonFiniteNumbersAreNotMade)
+{
+    Camera camera;
+    const Camera before = camera;
+    camera.moveForward(std::numeric_limits<float>::infinity());
+    camera.strafe(-std::numeric_limits<float>::infinity());
+    camera.pitch(std::numeric_limits<float>::quiet_NaN());
+    camera.turn(std::numeric_limits<float>::infinity(), 0.0f, 1.0f, 0.0f);
+    EXPECT_EQ(camera.eye, before.eye);
+    EXPECT_EQ(camera.center, before.center);
+    EXPECT_EQ(camera.direction, before.direction);
 }

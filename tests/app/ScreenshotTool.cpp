@@ -1,10 +1,13 @@
 // Writes PNG screenshots of each scene at start and after interaction into
-// the folder given as the only argument. Needs a display (xvfb-run).
+// the folder given as the only argument: grabs of the whole screen, with the
+// window as a user sees it (full screen, at the screen's size). Needs a
+// display of its own (xvfb-run).
 #include <iostream>
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -29,7 +32,8 @@ bool save(MainWindow& window, const QDir& folder, const QString& name)
 {
     window.updateGL();
     const QString path = folder.filePath(name + ".png");
-    if (!window.grabFrameBuffer().convertToFormat(QImage::Format_Indexed8).save(path, "PNG", maximumCompression)) {
+    const QImage screen = window.screen()->grabWindow(0).toImage();
+    if (!screen.convertToFormat(QImage::Format_Indexed8).save(path, "PNG", maximumCompression)) {
         std::cerr << "cannot write " << path.toStdString() << std::endl;
         return false;
     }
@@ -66,8 +70,6 @@ int main(int argc, char* argv[])
         return 1;
     }
     window.findChild<QTimer*>()->stop();
-    QTest::keyClick(&window, Qt::Key_F);
-    window.resize(1024, 768);
     QTest::qWait(200);
 
     const QPoint centre(window.width() / 2, window.height() / 2);

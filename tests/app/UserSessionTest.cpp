@@ -1,0 +1,279 @@
+// The program as a person meets it: the real zarvo-demo, started without
+// arguments on an X server without a window manager and without resizing
+// anything, driven by real X key and mouse events (xdotool), judged from
+// grabs of the whole screen. Runs under its own xvfb-run (see CMakeLists.txt).
+#include <algorithm>
+#include <functional>
+
+#include <QDeadlineTimer>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include "app/OverlayLines.h"
+#include "tests/app/ProgramCopy.h"
+#include "tests/app/ScreenColours.h"
+
+namespace {
+
+// The overlay's left margin.
+constexpr int overlayX = 20;
+// A text counts as shown when this share of its ink is dark on the screen
+// (the rest allows for glyphs rasterised a little differently); another text
+// of the same row finds at most about 0.8 of its ink there.
+constexpr double shownInk = 0.97;
+// Ink of a text: its pixels darker than this grey level when drawn black on
+// white. On the screen, a pixel within one of an ink pixel must be darker
+// than the second level: the overlay's black over the lit scene.
+constexpr int inkGrey = 64, darkChannel = 80;
+// Blocks that change in a second while the cloth hangs at rest.
+constexpr int restingBlocks = 5;
+// How long the program gets to answer one input.
+constexpr int answerMilliseconds = 20000;
+
+// The top-right 64 x 64 pixels show some sky.
+bool skyInCorner(const QImage& screen, const QPoint& corner)
+{
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (near(skyColour, screen.pixelColor(corner + QPoint(-x, y))))
+                return true;
+    return false;
+}
+
+QImage grabScreen()
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Grabs the screen until `ready` holds for a grab or the program had its
+// time; returns the last grab.
+QImage grabWhen(const std::function<bool(const QImage&)>& ready)
+{
+    QDeadlineTimer deadline(answerMilliseconds);
+    QImage screen = grabScreen();
+    while (!ready(screen) && !deadline.hasExpired()) {
+        QThread::msleep(100);
+        screen = grabScreen();
+    }
+    return screen;
+}
+
+void xdotool(const QStringList& arguments)
+{
+    ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << "xdotool " << arguments.join(' ').toStdString();
+}
+
+void saveForInspection(const QImage& screen, const QString& name)
+{
+    screen.save(QStringLiteral(ZARVO_TEST_OUTPUT_DIR "/session-%1.png").arg(name));
+}
+
+// Whether the screen is dark within one pixel of `point`.
+bool darkAround(const QImage& screen, const QPoint& point)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const QColor c = screen.pixelColor(point + QPoint(dx, dy));
+            if (std::max({c.red(), c.green(), c.blue()}) < darkChannel)
+                return true;
+        }
+    return false;
+}
+
+// Whether the overlay row with baseline `y` shows `text` (or a text that
+// begins with it): `text` drawn in the overlay font on white, and nearly all
+// of its ink found dark at the same place on the screen. `window` is the
+// window's top-left corner on the screen.
+bool showsText(const QImage& screen, const QPoint& window, int y, const QString& text)
+{
+    const QFontMetrics metrics(overlayFont());
+    QImage reference(metrics.horizontalAdvance(text), metrics.height(), QImage::Format_RGB32);
+    reference.fill(Qt::white);
+    QPainter painter(&reference);
+    painter.setFont(overlayFont());
+    painter.setPen(Qt::black);
+    painter.drawText(0, metrics.ascent(), text);
+    painter.end();
+    int ink = 0, shown = 0;
+    for (int ry = 0; ry < reference.height(); ++ry)
+        for (int rx = 0; rx < reference.width(); ++rx)
+            if (qGray(reference.pixel(rx, ry)) < inkGrey) {
+                ++ink;
+                shown += darkAround(screen, window + QPoint(overlayX + rx, y - metrics.ascent() + ry)) ? 1 : 0;
+            }
+    return ink > 0 && shown >= shownInk * ink;
+}
+
+// Pixels of `area` that differ between two grabs.
+int changedPixels(const QImage& a, const QImage& b, const QRect& area)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return count;
+}
+
+// Blocks of 16 x 16 pixels of `area` whose mean grey level differs by more
+// than 6 between two grabs: shading and shape changes, not the shimmer of a
+// fine texture moving a little.
+int changedBlocks(const QImage& a, const QImage& b, const QRect& area)
+{
+    constexpr int block = 16;
+    constexpr int levels = 6;
+    int count = 0;
+    for (int top = area.top(); top + block <= area.bottom() + 1; top += block)
+        for (int left = area.left(); left + block <= area.right() + 1; left += block) {
+            int sum = 0;
+            for (int y = top; y < top + block; ++y)
+                for (int x = left; x < left + block; ++x)
+                    sum += qGray(a.pixel(x, y)) - qGray(b.pixel(x, y));
+            count += std::abs(sum) > levels * block * block ? 1 : 0;
+        }
+    return count;
+}
+
+}  // namespace
+
+TEST(UserSession, FullScreenOverlayScenesDragAndEscapeAsAPersonMeetsThem)
+{
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(ZARVO_DEMO_PATH, QStringList());
+    ASSERT_TRUE(program.waitForStarted());
+    const QRect screenArea = QGuiApplication::primaryScreen()->geometry();
+    const QPoint topRight = screenArea.topRight();
+    const QPoint origin = screenArea.topLeft();
+    const QPoint centre = screenArea.center();
+    xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
+
+    // Full screen: sky up to the screen's top-right corner, every help and
+    // statistics line there in full.
+    const QImage start = grabWhen([&](const QImage& s) { return skyInCorner(s, topRight); });
+    saveForInspection(start, "start");
+    ASSERT_TRUE(skyInCorner(start, topRight)) << "the window does not cover the screen";
+    for (const OverlayLine& line : overlayLines(OverlayState())) {
+        // The statistics lines from their start up to their first number.
+        const bool statistics = line.y >= 340 && line.y <= 380;
+        const QString text = statistics ? line.text.left(line.text.indexOf(QRegularExpression("[0-9]"))) : line.text;
+        EXPECT_TRUE(showsText(start, origin, line.y, text)) << text.toStdString();
+    }
+
+    // F: a normal 1024 x 768 window in the middle of the screen; F again:
+    // full screen as at the start.
+    xdotool({"key", "f"});
+    const QImage normal = grabWhen([&](const QImage& s) { return !skyInCorner(s, topRight); });
+    saveForInspection(normal, "normal");
+    QRect window(QPoint(0, 0), QSize(1024, 768));
+    window.moveCenter(centre);
+    EXPECT_FALSE(skyInCorner(normal, topRight));
+    EXPECT_TRUE(skyInCorner(normal, window.topRight()));
+    EXPECT_TRUE(showsText(normal, window.topLeft(), 40, "1: cloth demo"));
+    xdotool({"key", "f"});
+    EXPECT_TRUE(skyInCorner(grabWhen([&](const QImage& s) { return skyInCorner(s, topRight); }), topRight));
+
+    // 2, 3 and 1 show each scene with its own arrow help.
+    constexpr int arrowHelpRow = 220;
+    const auto sceneWithHelp = [&](const char* key, const QString& help) {
+        xdotool({"key", key});
+        return grabWhen([&](const QImage& s) { return showsText(s, origin, arrowHelpRow, help); });
+    };
+    const QImage shell = sceneWithHelp("2", "up arrow: up");
+    saveForInspection(shell, "shell");
+    EXPECT_TRUE(showsText(shell, origin, arrowHelpRow, "up arrow: up"));
+    const QImage plate = sceneWithHelp("3", "mouse click: interact");
+    saveForInspection(plate, "plate");
+    EXPECT_TRUE(showsText(plate, origin, arrowHelpRow, "mouse click: interact"));
+    const QImage cloth = sceneWithHelp("1", "left arrow: left");
+    EXPECT_TRUE(showsText(cloth, origin, arrowHelpRow, "left arrow: left"));
+    const QRect middle(centre - QPoint(200, 200), QSize(400, 400));
+    const int tenth = middle.width() * middle.height() / 10;
+    EXPECT_GT(changedPixels(start, shell, middle), tenth);
+    EXPECT_GT(changedPixels(shell, plate, middle), tenth);
+    EXPECT_GT(changedPixels(plate, cloth, middle), tenth);
+
+    // A drag across the middle of the cloth pushes it: once the rebuilt cloth
+    // has come to rest, it changes far more than it does on its own.
+    QImage before;
+    QImage still = grabScreen();
+    const QDeadlineTimer restDeadline(3 * answerMilliseconds);
+    do {
+        before = still;
+        QThread::msleep(1000);
+        still = grabScreen();
+    } while (changedBlocks(before, still, middle) > restingBlocks && !restDeadline.hasExpired());
+    xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y()), "mousedown", "1"});
+    for (int step = 1; step <= 10; ++step)
+        xdotool({"mousemove", QString::number(centre.x() + 4 * step), QString::number(centre.y()), "sleep", "0.1"});
+    xdotool({"mouseup", "1"});
+    const QImage dragged = grabScreen();
+    saveForInspection(dragged, "dragged");
+    const int drifted = changedBlocks(before, still, middle);
+    const int pushed = changedBlocks(still, dragged, middle);
+    EXPECT_GT(pushed, 4 * drifted + 20) << "drift " << drifted << ", drag " << pushed;
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
+TEST(UserSession, ASceneWithoutItsImageRunsUntexturedAndSaysSoWhileShown)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QProcess program;
+    program.start(copyProgramWithout(folder.path(), "plastic.jpg"), QStringList());
+    ASSERT_TRUE(program.waitForStarted());
+    const QRect screenArea = QGuiApplication::primaryScreen()->geometry();
+    const QPoint origin = screenArea.topLeft();
+    const QPoint centre = screenArea.center();
+    xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
+    const QString message = "cannot read resources/plastic.jpg";
+    const int messageRow = overlayLines([&] {
+        OverlayState state;
+        state.messages = {message};
+        return state;
+    }()).back().y;
+
+    // The cloth has its image: no message.
+    const QImage cloth = grabWhen([&](const QImage& s) { return skyInCorner(s, screenArea.topRight()); });
+    EXPECT_FALSE(showsText(cloth, origin, messageRow, message));
+    // The shell stands there in its plain grey material, with the message.
+    xdotool({"key", "2"});
+    const QImage shell = grabWhen([&](const QImage& s) { return showsText(s, origin, messageRow, message); });
+    saveForInspection(shell, "shell-without-image");
+    EXPECT_TRUE(showsText(shell, origin, messageRow, message));
+    const QColor middle = shell.pixelColor(centre);
+    EXPECT_FALSE(near(skyColour, middle));
+    EXPECT_LE(std::max({middle.red(), middle.green(), middle.blue()}) -
+                  std::min({middle.red(), middle.green(), middle.blue()}),
+              colourTolerance)
+        << middle.name().toStdString();
+    // Back to the cloth: the message goes with the shell.
+    xdotool({"key", "1"});
+    const QImage back = grabWhen([&](const QImage& s) { return !showsText(s, origin, messageRow, message); });
+    EXPECT_FALSE(showsText(back, origin, messageRow, message));
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(QString::fromLocal8Bit(program.readAllStandardError()).count(message + "\n"), 1);
+}
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
