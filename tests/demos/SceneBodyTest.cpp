@@ -139,6 +139,14 @@ TEST(ShellBody, BucklesWhenItsUpperEndIsPushedDownNineTimes)
 {
     Scene resting(bucklingRecipe());
     Scene pushed(bucklingRecipe());
+    // The moved handle counts down from the end of the vertex list.
+    const int n = static_cast<int>(pushed.mesh.vertex_count());
+    std::vector<int> moved;
+    for (const int top : {n - 1, n - 1601})
+        for (int k = 0; k < 82; ++k)
+            moved.push_back(top - k);
+    EXPECT_EQ(pushed.body.handles.at(1)->indices, moved);
+
     const Eigen::Matrix3Xd start = pushed.positions();
     for (int press = 0; press < 9; ++press) {
         moveHandle(*pushed.body.handles.at(1), Eigen::Matrix3d::Identity(),
@@ -172,6 +180,31 @@ TEST(PlateBody, HoldsUnderGravityAndBendsUnderAClick)
     scene.run(150);
     EXPECT_LT(std::abs(scene.positions()(1, corner) - rest(1, corner)), 0.1 * pushedDown)
         << "the plate does not spring back";
+}
+
+TEST(TexCoords, EachVertexTakesItsLastFaceHalfedgeScaled)
+{
+    // Two triangles on the diagonal 0-2 of a square, and vertex 4 on no face.
+    Surface_mesh mesh;
+    for (int i = 0; i < 5; ++i)
+        mesh.add_vertex(Point(i % 2, i / 2, 0));
+    mesh.add_face({surface_mesh::Vertex(0), surface_mesh::Vertex(1), surface_mesh::Vertex(2)});
+    mesh.add_face({surface_mesh::Vertex(0), surface_mesh::Vertex(2), surface_mesh::Vertex(3)});
+    auto texCoords = mesh.add_halfedge_property<Point>("h:texcoord");
+    for (const auto h : mesh.halfedges())
+        texCoords[h] = Point(h.idx(), 10 * h.idx(), 0);
+
+    // Edges in order, halfedge 2e before 2e + 1, the later one winning: the
+    // highest face halfedge into each vertex.
+    std::vector<int> winner(mesh.vertex_count(), -1);
+    for (const auto h : mesh.halfedges())
+        if (!mesh.is_boundary(h))
+            winner[mesh.to_vertex(h).idx()] = std::max(winner[mesh.to_vertex(h).idx()], h.idx());
+    const auto result = vertexTexCoords(mesh, 2.5);
+    ASSERT_EQ(result.size(), 5u);
+    for (int v = 0; v < 4; ++v)
+        EXPECT_EQ(result[v], std::make_pair(2.5 * winner[v], 25.0 * winner[v])) << "vertex " << v;
+    EXPECT_EQ(result[4], std::make_pair(0.0, 0.0));
 }
 
 TEST(Picking, NearestVertexWithinTheRadiusWinsAndTiesGoToTheLowerIndex)
