@@ -194,8 +194,8 @@ TEST(TexCoords, EachVertexTakesItsLastFaceHalfedgeScaled)
     for (const auto h : mesh.halfedges())
         texCoords[h] = Point(h.idx(), 10 * h.idx(), 0);
 
-    // Edges in order, halfedge 2e before 2e + 1, the later one winning: the
-    // highest face halfedge into each vertex.
+    // Halfedges taken in order, the later one winning: the highest face
+    // halfedge into each vertex.
     std::vector<int> winner(mesh.vertex_count(), -1);
     for (const auto h : mesh.halfedges())
         if (!mesh.is_boundary(h))
