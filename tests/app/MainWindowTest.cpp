@@ -329,6 +329,31 @@ TEST_F(WindowTest, ClothLeftGathersFiveTimesFromTheStartAndRefusesTheSixth)
     EXPECT_EQ(cloth->handle->targets, gathered);
 }
 
+TEST_F(WindowTest, ShellDownWorksNineTimesFromTheStartAndUpAllowsOneMore)
+{
+    // Heights of the moved group below its start after `ups` Up presses,
+    // then ten Down presses, in a freshly built shell.
+    const auto pushDown = [this](int ups) {
+        press(Qt::Key_2);
+        auto* shell = dynamic_cast<BucklingDemo*>(window->demo.get());
+        const Eigen::Matrix3Xd start = shell->movingHandle->targets;
+        for (int i = 0; i < ups; ++i)
+            press(Qt::Key_Up);
+        for (int i = 0; i < 10; ++i)
+            press(Qt::Key_Down);
+        const Eigen::Matrix3Xd& now = shell->movingHandle->targets;
+        EXPECT_EQ(now.row(0), start.row(0));
+        EXPECT_EQ(now.row(2), start.row(2));
+        return Eigen::ArrayXd(start.row(1) - now.row(1));
+    };
+    const Eigen::ArrayXd fromStart = pushDown(0);
+    EXPECT_NEAR(fromStart.minCoeff(), 0.72, 1e-12);  // the tenth Down is refused
+    EXPECT_NEAR(fromStart.maxCoeff(), 0.72, 1e-12);
+    const Eigen::ArrayXd afterUp = pushDown(1);
+    EXPECT_NEAR(afterUp.minCoeff(), 10 * 0.08 - 0.08, 1e-12);  // all ten taken
+    EXPECT_NEAR(afterUp.maxCoeff(), 10 * 0.08 - 0.08, 1e-12);
+}
+
 TEST_F(WindowTest, DragsTurnTheCameraInCameraModeAndRequestPicksInInteractiveMode)
 {
     const QPoint from(600, 500), to(700, 450);
