@@ -65,12 +65,9 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
     columnValue_ = factor.valuePtr();
 
     pointOf_.resize(n);
-    rowOf_.resize(n);
     const auto& inverse = ldlt.permutationPinv().indices();
-    for (int k = 0; k < n; ++k) {
+    for (int k = 0; k < n; ++k)
         pointOf_[k] = inverse.size() > 0 ? inverse(k) : k;
-        rowOf_[pointOf_[k]] = k;
-    }
 
     const Eigen::VectorXd diagonal = ldlt.vectorD();  // a copy: take it once
     reciprocalDiagonal_.resize(n);
@@ -407,25 +404,6 @@ void FactorSweep::addSyncs(Order& order, const std::vector<int>& owner,
                     ensured[t] = needed[t];
                 }
     }
-}
-
-void FactorSweep::setRightHandSide(int point, const double* value)
-{
-    unknowns_[rowOf_[point]] = Unknown{Pair{value[0], value[1]}, Pair{value[2], 0.0}};
-}
-
-void FactorSweep::forward(int thread)
-{
-    backwardProgress_[thread].rows.store(0, std::memory_order_relaxed);
-    run(
-        plans_[thread].forward, forwardProgress_.get(), thread,
-        [this](int k, SyncCursor& sync) {
-            if (separator_[k])
-                solveSeparatorRow(k, sync);
-            else
-                eliminateColumn(k);
-        },
-        [](int, int) {});  // forward orders hold no pairs
 }
 
 // x_i L(k, i), or +0 where x_i is zero: the library skips column i while

@@ -54,14 +54,13 @@ public:
     void schedule(int threads);
     int threads() const { return static_cast<int>(plans_.size()); }
 
-    // Sets the right-hand side of `point` (original numbering) for the next
-    // sweep. Any thread, for any points, before the forward sweep starts.
-    void setRightHandSide(int point, const double* value);
-
     // Forward substitution. Every thread t = 0 ... threads() - 1 calls it
-    // once, after every right-hand side is set. A barrier must separate it
-    // from the backward sweep.
-    void forward(int thread);
+    // once; `rightHandSide(point, double b[3])` gives the right-hand side of
+    // a point (original numbering) and is called by the thread that owns its
+    // row, before that thread's sweep starts. A barrier must separate it from
+    // the backward sweep.
+    template <typename RightHandSide>
+    void forward(int thread, RightHandSide&& rightHandSide);
 
     // Scaling by D⁻¹ and backward substitution, after every thread's forward.
     // `solution(point, const double x[3])` receives each point's solution.
@@ -148,7 +147,6 @@ private:
 
     int size_ = 0;
     std::vector<int> pointOf_;   // row k of the permuted system = this point
-    std::vector<int> rowOf_;     // and back
     std::vector<double> reciprocalDiagonal_;
     // L by columns (strictly lower part, ascending rows), as the
     // factorization holds it
@@ -189,6 +187,29 @@ void FactorSweep::run(const Order& order, Progress* progress, int thread, Row&& 
         s += width;
         progress[thread].rows.store(s, std::memory_order_release);
     }
+}
+
+template <typename RightHandSide>
+void FactorSweep::forward(int thread, RightHandSide&& rightHandSide)
+{
+    backwardProgress_[thread].rows.store(0, std::memory_order_relaxed);
+    // A thread's rows are written only by its own columns, so their right-
+    // hand sides need no other thread; separator rows are read by others
+    // only once their owner has solved them.
+    for (const int k : plans_[thread].forward.rows) {
+        double b[3];
+        rightHandSide(pointOf_[k], b);
+        unknowns_[k] = Unknown{Pair{b[0], b[1]}, Pair{b[2], 0.0}};
+    }
+    run(
+        plans_[thread].forward, forwardProgress_.get(), thread,
+        [this](int k, SyncCursor& sync) {
+            if (separator_[k])
+                solveSeparatorRow(k, sync);
+            else
+                eliminateColumn(k);
+        },
+        [](int, int) {});  // forward orders hold no pairs
 }
 
 template <typename Solution>

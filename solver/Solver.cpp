@@ -137,9 +137,9 @@ void Solver::weighPrediction(int point)
 
 // Row `point` of the right-hand side: the inertial term plus row `point` of
 // Aᵀ x projections, that is column `point` of A, summed from zero in
-// ascending constraint row order as the product with Aᵀ does. Handed to the
-// sweep as well.
-void Solver::formRightHandSide(int point)
+// ascending constraint row order as the product with Aᵀ does. Also written
+// to `sum` (3 values).
+void Solver::formRightHandSide(int point, double* sum)
 {
     const double* value = constraintMatrix.valuePtr();
     const int* row = constraintMatrix.innerIndexPtr();
@@ -151,13 +151,10 @@ void Solver::formRightHandSide(int point)
     for (int q = begin; q < end; ++q)
         for (int c = 0; c < 3; ++c)
             pulls[c] += value[q] * projected[c * rows + row[q]];
-    double sum[3];
     for (int c = 0; c < 3; ++c) {
         sum[c] = inertialTerm_(point, c) + pulls[c];
         rightHandSide(point, c) = sum[c];
     }
-    if (factorized_)
-        sweep_.setRightHandSide(point, sum);
 }
 
 void Solver::update(int point)
@@ -176,19 +173,21 @@ void Solver::iterate(int numConstraints, int, int)
             constraints[k]->project(estimate, projections);
     }
     // Every projection and the step's inertial term are complete before any
-    // right-hand side is formed, and every right-hand side before the sweep.
+    // right-hand side is formed.
 #pragma omp barrier
 
     const int n = static_cast<int>(points.cols());
+    if (!factorized_) {
+        // A failed factorization solves nothing: the estimate stays.
+        double sum[3];
 #pragma omp for schedule(static)
-    for (int i = 0; i < n; ++i)
-        formRightHandSide(i);
-    // A failed factorization solves nothing: the estimate stays.
-    if (!factorized_)
+        for (int i = 0; i < n; ++i)
+            formRightHandSide(i, sum);
         return;
+    }
 
     const int thread = omp_get_thread_num();
-    sweep_.forward(thread);
+    sweep_.forward(thread, [this](int point, double* sum) { formRightHandSide(point, sum); });
 #pragma omp barrier
     sweep_.backward(thread, [this](int point, const double* x) {
         for (int c = 0; c < 3; ++c)

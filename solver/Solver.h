@@ -80,7 +80,7 @@ private:
     void iterateReference(int numConstraints, int second, int pass);
     void predict(int point);
     void weighPrediction(int point);
-    void formRightHandSide(int point);
+    void formRightHandSide(int point, double* sum);
     void update(int point);
 
     int iterations_ = 10;
