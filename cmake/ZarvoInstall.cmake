@@ -60,6 +60,7 @@ if(TARGET zarvo-demo)
 endif()
 
 # cpack -G DEB: zarvo-demo_<version>_<arch>.deb and libzarvo-dev_....deb.
+# CPack indents a description's lines after the first (the summary).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zarvo)
 set(CPACK_PACKAGE_VENDOR "Zarvo developers")
@@ -74,19 +75,19 @@ set(CPACK_DEBIAN_DEMO_PACKAGE_NAME zarvo-demo)
 set(CPACK_DEBIAN_DEMO_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_DEMO_PACKAGE_SHLIBDEPS ON)
 set(CPACK_COMPONENT_DEMO_DESCRIPTION "real-time simulation of deformable bodies
- Zarvo simulates deformable bodies with a constraint-based local/global
- solver: a cloth hanging from a pole, a thin cylindrical shell that buckles
- and a metal plate beside a stone wall. Pull the body with the mouse, move
- its pinned points with the arrow keys and change the solver's iterations
- and threads while it runs.")
+Zarvo simulates deformable bodies with a constraint-based local/global
+solver: a cloth hanging from a pole, a thin cylindrical shell that buckles
+and a metal plate beside a stone wall. Pull the body with the mouse, move
+its pinned points with the arrow keys and change the solver's iterations
+and threads while it runs.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libzarvo-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libeigen3-dev (>= 3.3)")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "deformable body simulation engine (static libraries, headers)
- The simulation core of Zarvo without Qt or OpenGL: a halfedge surface mesh
- with OBJ, OFF and STL readers, strain, bending and handle constraints, and a
- local/global solver on OpenMP threads. Use it from CMake with
- find_package(Zarvo) and the targets Zarvo::surface_mesh and Zarvo::zarvo.")
+The simulation core of Zarvo without Qt or OpenGL: a halfedge surface mesh
+with OBJ, OFF and STL readers, strain, bending and handle constraints, and a
+local/global solver on OpenMP threads. Use it from CMake with
+find_package(Zarvo) and the targets Zarvo::surface_mesh and Zarvo::zarvo.")
 
 include(CPack)
