@@ -1,5 +1,7 @@
-// Writes the meshes and images that the scenes read from resources/.
-//   make_resources <output folder>
+// Writes the meshes and images that the scenes read from resources/, and the
+// program's icon for desktop menus.
+//   make_resources <resource folder> <icon folder>
+#include "Icon.h"
 #include "Meshes.h"
 #include "Textures.h"
 
@@ -12,6 +14,7 @@
 namespace {
 
 const int jpegQuality = 90;
+const int iconSize = 128;
 
 bool writeMesh(const QString& folder, const char* name, const ObjMesh& mesh, const char* comment)
 {
@@ -22,10 +25,11 @@ bool writeMesh(const QString& folder, const char* name, const ObjMesh& mesh, con
     return false;
 }
 
-bool writeImage(const QString& folder, const char* name, const QImage& image)
+bool writeImage(const QString& folder, const char* name, const QImage& image,
+                const char* format = "JPG", int quality = jpegQuality)
 {
     const QString path = folder + "/" + name;
-    if (image.save(path, "JPG", jpegQuality))
+    if (image.save(path, format, quality))
         return true;
     std::fprintf(stderr, "make_resources: cannot write %s\n", path.toStdString().c_str());
     return false;
@@ -37,23 +41,29 @@ int main(int argc, char* argv[])
 {
     // The application object lets Qt find its JPEG plugin; no display needed.
     QCoreApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_resources <output folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_resources <resource folder> <icon folder>\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "make_resources: cannot create %s\n", argv[1]);
-        return 1;
+    const QString iconFolder = QString::fromLocal8Bit(argv[2]);
+    for (int i = 1; i < 3; ++i) {
+        if (!QDir().mkpath(QString::fromLocal8Bit(argv[i]))) {
+            std::fprintf(stderr, "make_resources: cannot create %s\n", argv[i]);
+            return 1;
+        }
     }
     bool ok = true;
     ok &= writeMesh(folder, "cloth_mesh.obj", makeCloth(), "cloth hanging from the pole (the x axis)");
     ok &= writeMesh(folder, "cylinder.obj", makeCylinder(), "thin cylindrical shell, axis upright");
     ok &= writeMesh(folder, "plate.obj", makePlate(), "thin plate standing out from the wall x = -10");
     ok &= writeImage(folder, "ground.jpg", makeGround());
-    ok &= writeImage(folder, "cloth_texture.jpg", makeFabric());
+    const QImage fabric = makeFabric();
+    ok &= writeImage(folder, "cloth_texture.jpg", fabric);
     ok &= writeImage(folder, "plastic.jpg", makePlastic());
     ok &= writeImage(folder, "metal.jpg", makeMetal());
     ok &= writeImage(folder, "stone.jpg", makeStone());
+    // PNG keeps the icon's transparent background; -1 is Qt's default compression.
+    ok &= writeImage(iconFolder, "zarvo-demo.png", makeIcon(fabric, iconSize), "PNG", -1);
     return ok ? 0 : 1;
 }

@@ -1,0 +1,93 @@
+# Installation and the Debian packages, in two components.
+#
+# "dev", the engine: the Qt-free libraries, their headers under
+# include/zarvo/ (included as "solver/Solver.h", as in this tree) and the
+# CMake package Zarvo with the targets Zarvo::surface_mesh and Zarvo::zarvo.
+#
+# "demo", the program: it reads its resources from resources/ beside its
+# executable, so the executable lives in its own folder lib/zarvo/, where
+# resources/ links to the data in share/zarvo/; bin/zarvo-demo links to the
+# executable (Qt finds the executable's folder through the link). A desktop
+# entry, an icon and README and licence complete it.
+include(CMakePackageConfigHelpers)
+
+set(ZARVO_PACKAGE_MAINTAINER "Zarvo developers <zarvo@example.org>" CACHE STRING
+    "Maintainer named in the Debian packages")
+
+set(zarvo_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Zarvo)
+# A name of the project's own beside other libraries in lib/.
+set_target_properties(surface_mesh PROPERTIES OUTPUT_NAME zarvo_surface_mesh)
+install(TARGETS surface_mesh zarvo EXPORT ZarvoTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+  FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zarvo COMPONENT dev)
+install(EXPORT ZarvoTargets NAMESPACE Zarvo:: DESTINATION ${zarvo_cmake_dir} COMPONENT dev)
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/ZarvoConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/ZarvoConfig.cmake INSTALL_DESTINATION ${zarvo_cmake_dir})
+# 0.x: only the same minor version keeps the interface.
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/ZarvoConfigVersion.cmake
+  COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/ZarvoConfig.cmake ${PROJECT_BINARY_DIR}/ZarvoConfigVersion.cmake
+  DESTINATION ${zarvo_cmake_dir} COMPONENT dev)
+
+# Installs the relative symbolic link `link` -> `target` (both relative to
+# the install prefix). The link is made in the build folder and copied as a
+# link, so it works under any prefix and in the packages.
+function(zarvo_install_link link target component)
+  get_filename_component(link_dir ${link} DIRECTORY)
+  file(RELATIVE_PATH relative /${link_dir} /${target})
+  set(staged ${PROJECT_BINARY_DIR}/install_links/${link})
+  get_filename_component(staged_dir ${staged} DIRECTORY)
+  file(MAKE_DIRECTORY ${staged_dir})
+  file(CREATE_LINK ${relative} ${staged} SYMBOLIC)
+  install(FILES ${staged} DESTINATION ${link_dir} COMPONENT ${component})
+endfunction()
+
+set(zarvo_package_components dev)
+if(TARGET zarvo-demo)
+  set(program_dir lib/zarvo)
+  set(data_dir ${CMAKE_INSTALL_DATADIR}/zarvo)
+  install(TARGETS zarvo-demo RUNTIME DESTINATION ${program_dir} COMPONENT demo)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/ DESTINATION ${data_dir} COMPONENT demo)
+  zarvo_install_link(${program_dir}/resources ${data_dir} demo)
+  zarvo_install_link(${CMAKE_INSTALL_BINDIR}/zarvo-demo ${program_dir}/zarvo-demo demo)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/zarvo-demo.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT demo)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/zarvo-demo.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps COMPONENT demo)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zarvo COMPONENT demo)
+  list(APPEND zarvo_package_components demo)
+endif()
+
+# cpack -G DEB: zarvo-demo_<version>_<arch>.deb and libzarvo-dev_....deb.
+# CPack indents a description's lines after the first (the summary).
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zarvo)
+set(CPACK_PACKAGE_VENDOR "Zarvo developers")
+set(CPACK_PACKAGE_CONTACT ${ZARVO_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL ${zarvo_package_components})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+set(CPACK_DEBIAN_DEMO_PACKAGE_NAME zarvo-demo)
+set(CPACK_DEBIAN_DEMO_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_DEMO_PACKAGE_SHLIBDEPS ON)
+set(CPACK_COMPONENT_DEMO_DESCRIPTION "real-time simulation of deformable bodies
+Zarvo simulates deformable bodies with a constraint-based local/global
+solver: a cloth hanging from a pole, a thin cylindrical shell that buckles
+and a metal plate beside a stone wall. Pull the body with the mouse, move
+its pinned points with the arrow keys and change the solver's iterations
+and threads while it runs.")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libzarvo-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libeigen3-dev (>= 3.3)")
+set(CPACK_COMPONENT_DEV_DESCRIPTION "deformable body simulation engine (static libraries, headers)
+The simulation core of Zarvo without Qt or OpenGL: a halfedge surface mesh
+with OBJ, OFF and STL readers, strain, bending and handle constraints, and a
+local/global solver on OpenMP threads. Use it from CMake with
+find_package(Zarvo) and the targets Zarvo::surface_mesh and Zarvo::zarvo.")
+
+include(CPack)
