@@ -98,6 +98,7 @@ void Solver::initialize()
     systemMatrix = inertia + constraintMatrixT * constraintMatrix;
     ldlt.compute(systemMatrix);
     factorized_ = ldlt.info() == Eigen::Success;
+    sweep_ = FactorSweep();  // nothing of an earlier factor survives
     if (factorized_) {
         std::vector<int> pointCost(n);
         for (int i = 0; i < n; ++i)
@@ -233,7 +234,8 @@ void Solver::advance(PassMember passMember)
 #pragma omp parallel if (true)
     {
 #pragma omp single
-        sweep_.schedule(omp_get_num_threads());
+        if (factorized_)
+            sweep_.schedule(omp_get_num_threads());
 
         if (n > 0) {
 #pragma omp for schedule(static)

@@ -82,6 +82,25 @@ TEST(Solver, WithoutConstraintsBodyFallsFreely)
     EXPECT_NEAR(3.0 * gravityStep, -0.30000000894069677, 1e-15);
 }
 
+TEST(Solver, AFailedFactorizationLeavesEveryPointAtItsPrediction)
+{
+    const int before = omp_get_max_threads();
+    surface_mesh::Surface_mesh mesh;
+    makeGrid(mesh, 3, 1.0, 2.0);
+    auto solver = makeFallingSolver(mesh);
+    ASSERT_EQ(solver->ldlt.info(), Eigen::Success);
+    // A point without mass and without rows: a zero pivot.
+    solver->inertia.coeffRef(4, 4) = 0.0;
+    solver->initialize();
+    EXPECT_NE(solver->ldlt.info(), Eigen::Success);
+    solver->setThreadCount(3);
+    solver->step();
+    const double predicted = (0.0 + -10.0 * (timeStep * timeStep)) + (0.0 * timeStep + 2.0);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(solver->points(1, i), predicted) << "point " << i;
+    omp_set_num_threads(before);
+}
+
 TEST(Solver, ClickForcePushesOnlyItsVertexForOneStep)
 {
     surface_mesh::Surface_mesh mesh;
