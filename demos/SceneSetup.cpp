@@ -22,6 +22,16 @@ bool allFinite(const Surface_mesh& mesh)
     return true;
 }
 
+// Vertices that no face uses: the solver would give them no mass and no
+// rows, so the factorization could not determine them.
+int verticesOnNoFace(const Surface_mesh& mesh)
+{
+    int count = 0;
+    for (const auto v : mesh.vertices())
+        count += mesh.halfedge(v).is_valid() ? 0 : 1;
+    return count;
+}
+
 bool inRange(const std::vector<std::vector<int>>& groups, int vertexCount)
 {
     for (const auto& group : groups)
@@ -59,6 +69,9 @@ void readSceneMesh(const SceneRecipe& recipe, const std::string& resourceFolder,
         throw ResourceError("mesh " + name + " has no faces");
     if (!allFinite(mesh))
         throw ResourceError("mesh " + name + " has non-finite vertex coordinates");
+    if (const int stray = verticesOnNoFace(mesh))
+        throw ResourceError("mesh " + name + " has " + std::to_string(stray)
+                            + (stray == 1 ? " vertex" : " vertices") + " on no face");
     const int n = static_cast<int>(mesh.vertex_count());
     if (n < recipe.minimumVertexCount || !inRange(recipe.handleGroups(n), n))
         throw ResourceError("mesh " + name + " has " + std::to_string(n)
@@ -118,6 +131,12 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
     gravity->gravity = Eigen::Vector3d(0, -10, 0);
     body.solver->addForce(gravity);
     body.solver->initialize();
+    // A zero pivot (a vertex that neither mass nor a constraint row holds,
+    // such as the corner of a face whose corners coincide) would leave every
+    // later solve unchanged and the body falling freely.
+    if (body.solver->ldlt.info() != Eigen::Success)
+        throw ResourceError("mesh " + resourceName(recipe.meshFile)
+                            + " gives a system that the solver cannot factorize");
 
     Zarvo::forEachFace(mesh, faceCollector);
 

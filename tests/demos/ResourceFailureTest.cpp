@@ -1,4 +1,5 @@
-// A missing or unfit mesh is refused with a message naming the file.
+// A missing or unfit mesh is refused with a message naming the file, before
+// any body is built from it or stepped.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "demos/ResourceError.h"
 #include "demos/SceneRecipe.h"
 #include "demos/SceneSetup.h"
+#include "surface_mesh/IO.h"
 #include "surface_mesh/Surface_mesh.h"
 
 namespace {
@@ -77,6 +79,39 @@ TEST(MeshRefusal, UnreadableContentIsRefused)
     const std::string poisoned = "v nan 0 0\n" + cloth;
     EXPECT_EQ(refusal(clothRecipe(), folderWith("nan", "cloth_mesh.obj", poisoned)),
               "mesh resources/cloth_mesh.obj has non-finite vertex coordinates");
+}
+
+TEST(MeshRefusal, StrayVertexOnNoFaceIsRefused)
+{
+    const std::string stray = shipped("cloth_mesh.obj") + "v 1 2 3\n";
+    EXPECT_EQ(refusal(clothRecipe(), folderWith("stray", "cloth_mesh.obj", stray)),
+              "mesh resources/cloth_mesh.obj has 1 vertex on no face");
+}
+
+TEST(MeshRefusal, SystemThatCannotBeFactorizedIsRefusedBeforeAnyFaceIsDrawn)
+{
+    // A face whose three corners coincide: no area, so no mass, and edges of
+    // no length, so no rows: a zero pivot.
+    surface_mesh::Surface_mesh cloth;
+    surface_mesh::read_mesh(cloth, ZARVO_RESOURCE_DIR "/cloth_mesh.obj");
+    const unsigned n = cloth.vertex_count();
+    const std::string collapsed = shipped("cloth_mesh.obj") + "v 1 2 3\nv 1 2 3\nv 1 2 3\nf "
+                                  + std::to_string(n + 1) + " " + std::to_string(n + 2) + " "
+                                  + std::to_string(n + 3) + "\n";
+    const std::string folder = folderWith("collapsed", "cloth_mesh.obj", collapsed);
+    surface_mesh::Surface_mesh mesh;
+    readSceneMesh(clothRecipe(), folder, mesh);
+    int facesSeen = 0;
+    try {
+        buildSceneBody(clothRecipe(), mesh, [&](const std::vector<int>&, const Eigen::Matrix3Xd&) {
+            ++facesSeen;
+        });
+        ADD_FAILURE() << "accepted";
+    } catch (const ResourceError& error) {
+        EXPECT_STREQ(error.what(),
+                     "mesh resources/cloth_mesh.obj gives a system that the solver cannot factorize");
+    }
+    EXPECT_EQ(facesSeen, 0);
 }
 
 } // namespace
