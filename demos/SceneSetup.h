@@ -22,7 +22,8 @@ std::string resourceName(const std::string& file);
 // Reads recipe.meshFile from `resourceFolder` (a path without trailing
 // slash) into `mesh`. Throws ResourceError, naming the file, when it cannot
 // be read, has no faces, has non-finite coordinates, has a vertex on no face
-// (a stray "v" line), or has fewer vertices than the recipe pins.
+// (a stray "v" line), has degenerate faces (an edge or a triangle area near
+// zero for the mesh's size), or has fewer vertices than the recipe pins.
 void readSceneMesh(const SceneRecipe& recipe, const std::string& resourceFolder,
                    surface_mesh::Surface_mesh& mesh);
 
