@@ -1,5 +1,8 @@
 #include "constraints/HandleConstraint.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace Zarvo {
 
 namespace {
@@ -11,6 +14,10 @@ HandleConstraint::HandleConstraint(const std::vector<int>& indices,
                                    const Eigen::Matrix3Xd& targets)
     : Constraint(indices, 1.0), targets(targets)
 {
+    if (static_cast<std::size_t>(targets.cols()) != indices.size())
+        throw std::invalid_argument("HandleConstraint: " + std::to_string(indices.size())
+                                    + " indices but " + std::to_string(targets.cols())
+                                    + " target columns");
     weight = handleRowScale;
 }
 

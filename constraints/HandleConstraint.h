@@ -11,6 +11,8 @@ class HandleConstraint : public Constraint
 {
 public:
     // `indices`: k points; `targets`: 3 x k, column j the target of indices[j].
+    // Throws std::invalid_argument, naming both sizes, when `targets` does
+    // not have k columns.
     HandleConstraint(const std::vector<int>& indices, const Eigen::Matrix3Xd& targets);
 
     void project(const PointRows& positions, PointRows& projections) const override;

@@ -1,5 +1,6 @@
 #include "demos/SceneSetup.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -20,6 +21,60 @@ bool allFinite(const Surface_mesh& mesh)
         if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]))
             return false;
     return true;
+}
+
+// Vertices that no face uses: the solver would give them no mass and no
+// rows, so the factorization could not determine them.
+int verticesOnNoFace(const Surface_mesh& mesh)
+{
+    int count = 0;
+    for (const auto v : mesh.vertices())
+        count += mesh.halfedge(v).is_valid() ? 0 : 1;
+    return count;
+}
+
+// Elements the solver cannot simulate: their constraint rows and masses lie
+// so many orders of magnitude from the rest of the body's that the
+// factorized system returns garbage (seen with edges of 1e-43 beside edges
+// of 1e14). An edge must reach this fraction of the mesh's size (its
+// bounding-box diagonal), and the triangle of a face's first three corners
+// (which carries its mass) this fraction of its longest edge squared.
+constexpr double shortestEdgeRatio = 1e-4;
+constexpr double thinnestTriangleRatio = 1e-4;
+
+double boundingBoxDiagonal(const Surface_mesh& mesh)
+{
+    Point low = mesh.position(surface_mesh::Vertex(0));
+    Point high = low;
+    for (const auto v : mesh.vertices()) {
+        for (int c = 0; c < 3; ++c) {
+            low[c] = std::min(low[c], mesh.position(v)[c]);
+            high[c] = std::max(high[c], mesh.position(v)[c]);
+        }
+    }
+    return norm(high - low);
+}
+
+bool hasDegenerateFaces(const Surface_mesh& mesh)
+{
+    const double shortestEdge = shortestEdgeRatio * boundingBoxDiagonal(mesh);
+    std::vector<Point> corners;
+    for (const auto f : mesh.faces()) {
+        corners.clear();
+        for (const auto v : mesh.vertices(f))
+            corners.push_back(mesh.position(v));
+        double longest = 0.0;
+        for (std::size_t k = 0; k < corners.size(); ++k) {
+            const double length = norm(corners[(k + 1) % corners.size()] - corners[k]);
+            if (!(length >= shortestEdge))
+                return true;
+            longest = std::max(longest, length);
+        }
+        const double area = 0.5 * norm(cross(corners[1] - corners[0], corners[2] - corners[0]));
+        if (!(area >= thinnestTriangleRatio * longest * longest))
+            return true;
+    }
+    return false;
 }
 
 bool inRange(const std::vector<std::vector<int>>& groups, int vertexCount)
@@ -59,6 +114,12 @@ void readSceneMesh(const SceneRecipe& recipe, const std::string& resourceFolder,
         throw ResourceError("mesh " + name + " has no faces");
     if (!allFinite(mesh))
         throw ResourceError("mesh " + name + " has non-finite vertex coordinates");
+    if (const int stray = verticesOnNoFace(mesh))
+        throw ResourceError("mesh " + name + " has " + std::to_string(stray)
+                            + (stray == 1 ? " vertex" : " vertices") + " on no face");
+    if (hasDegenerateFaces(mesh))
+        throw ResourceError("mesh " + name
+                            + " has degenerate faces (edges or areas near zero for its size)");
     const int n = static_cast<int>(mesh.vertex_count());
     if (n < recipe.minimumVertexCount || !inRange(recipe.handleGroups(n), n))
         throw ResourceError("mesh " + name + " has " + std::to_string(n)
@@ -118,6 +179,12 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
     gravity->gravity = Eigen::Vector3d(0, -10, 0);
     body.solver->addForce(gravity);
     body.solver->initialize();
+    // A zero pivot (a vertex that neither mass nor a constraint row holds,
+    // such as the corner of a face whose corners coincide) would leave every
+    // later solve unchanged and the body falling freely.
+    if (body.solver->ldlt.info() != Eigen::Success)
+        throw ResourceError("mesh " + resourceName(recipe.meshFile)
+                            + " gives a system that the solver cannot factorize");
 
     Zarvo::forEachFace(mesh, faceCollector);
 

@@ -21,8 +21,9 @@ std::string resourceName(const std::string& file);
 
 // Reads recipe.meshFile from `resourceFolder` (a path without trailing
 // slash) into `mesh`. Throws ResourceError, naming the file, when it cannot
-// be read, has no faces, has non-finite coordinates, or has fewer vertices
-// than the recipe pins.
+// be read, has no faces, has non-finite coordinates, has a vertex on no face
+// (a stray "v" line), has degenerate faces (an edge or a triangle area near
+// zero for the mesh's size), or has fewer vertices than the recipe pins.
 void readSceneMesh(const SceneRecipe& recipe, const std::string& resourceFolder,
                    surface_mesh::Surface_mesh& mesh);
 
@@ -36,7 +37,9 @@ std::vector<std::pair<double, double>> vertexTexCoords(const surface_mesh::Surfa
 // masses, strain constraints on every edge, bending on every interior edge,
 // the recipe's handles (targets = current positions, shaped by the recipe),
 // gravity (0, -10, 0), initialize(), then `faceCollector` over every face,
-// then the click force. The mesh must outlive the solver.
+// then the click force. The mesh must outlive the solver. Throws
+// ResourceError, naming the file, before `faceCollector` sees a face, when
+// the system cannot be factorized.
 SceneBody buildSceneBody(const SceneRecipe& recipe, surface_mesh::Surface_mesh& mesh,
                          const Zarvo::ElementCallback& faceCollector);
 

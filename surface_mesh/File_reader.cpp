@@ -7,6 +7,7 @@ namespace surface_mesh {
 bool File_reader::open(const std::string& filename, Mode mode)
 {
     file_.reset(std::fopen(filename.c_str(), mode == Mode::binary ? "rb" : "r"));
+    size_ = file_ ? measure_size() : 0;
     return file_ != nullptr;
 }
 
@@ -56,16 +57,15 @@ bool File_reader::read_float(float& value)
     return true;
 }
 
-std::uint64_t File_reader::remaining()
+std::uint64_t File_reader::remaining() const
 {
     const long position = std::ftell(file_.get());
-    const std::uint64_t total = size();
-    if (position < 0 || static_cast<std::uint64_t>(position) > total)
+    if (position < 0 || static_cast<std::uint64_t>(position) > size_)
         return 0;
-    return total - static_cast<std::uint64_t>(position);
+    return size_ - static_cast<std::uint64_t>(position);
 }
 
-std::uint64_t File_reader::size()
+std::uint64_t File_reader::measure_size() const
 {
     std::FILE* file = file_.get();
     const long position = std::ftell(file);
@@ -75,11 +75,6 @@ std::uint64_t File_reader::size()
     if (std::fseek(file, position, SEEK_SET) != 0 || end < 0)
         return 0;
     return static_cast<std::uint64_t>(end);
-}
-
-bool File_reader::rewind()
-{
-    return std::fseek(file_.get(), 0, SEEK_SET) == 0;
 }
 
 } // namespace surface_mesh

@@ -30,18 +30,23 @@ public:
     bool read_uint32(std::uint32_t& value);
     bool read_float(float& value);
 
-    // Bytes between the read position and the end; 0 when unknown.
-    std::uint64_t remaining();
-    // Size of the whole file; 0 when unknown.
-    std::uint64_t size();
-    bool rewind();
+    // Bytes between the read position and the end of the file as it was
+    // when opened; 0 when unknown.
+    std::uint64_t remaining() const;
+    // Size of the whole file, taken once when it was opened (seeking to the
+    // end and back on every call would make per-record checks slow); 0 when
+    // unknown.
+    std::uint64_t size() const { return size_; }
 
 private:
+    std::uint64_t measure_size() const;
+
     struct Closer
     {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
     std::unique_ptr<std::FILE, Closer> file_;
+    std::uint64_t size_ = 0;
 };
 
 } // namespace surface_mesh

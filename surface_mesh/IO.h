@@ -13,7 +13,10 @@ namespace surface_mesh {
 // true otherwise, however few faces the file yields. Faces the mesh refuses
 // (non-manifold ones, too few or repeated or unknown corners) are left out
 // with add_face's message; damaged files (missing numbers, a file ending
-// early) are read up to the damage, with a message on standard error.
+// early) are read up to the damage, with a message on standard error. A
+// reader returns false, with a message, when one of the arrays it fills
+// ("h:texcoord", "v:normal", "v:texcoord", "v:color") is named by an array
+// of another type.
 
 // Sets the numeric locale to "C" (and leaves it so), then picks the reader by
 // the file name's extension, compared in lower case: "obj", "off" or "stl".
@@ -23,7 +26,8 @@ bool read_mesh(Surface_mesh& mesh, const std::string& filename);
 // Wavefront OBJ: "v" positions and "f" faces with 1-based absolute indices in
 // the forms v, v/t, v/t/n and v//n. Texture coordinates of textured corners go
 // to the halfedge array "h:texcoord" as (u, v, 1), on the halfedge of the face
-// that points to the corner's vertex; other halfedges keep (0, 0, 0).
+// that points to the corner's vertex; other halfedges, also those of corners
+// without a texture index in a face that mixes forms, keep (0, 0, 0).
 bool read_obj(Surface_mesh& mesh, const std::string& filename);
 
 // Object File Format, text or "OFF BINARY" (little-endian), with the optional
@@ -34,7 +38,8 @@ bool read_off(Surface_mesh& mesh, const std::string& filename);
 
 // Stereolithography, text or binary. Corners with equal coordinates become one
 // vertex, numbered in order of first appearance; triangles with a repeated
-// corner are dropped.
+// corner are dropped, and so are those with a non-finite coordinate (with one
+// message per file).
 bool read_stl(Surface_mesh& mesh, const std::string& filename);
 
 } // namespace surface_mesh

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <vector>
 
 namespace surface_mesh {
@@ -17,7 +18,9 @@ struct Obj_state
 {
     std::vector<Point> texcoords; // every "vt" entry as (u, v, 1)
     std::vector<Vertex> face_vertices;
-    std::vector<long long> face_texcoords;
+    // One entry per corner of face_vertices: its 0-based texture index (-1
+    // when the index names no element), or none when the corner has none.
+    std::vector<std::optional<long long>> face_texcoords;
     bool with_tex_coord = false;
 };
 
@@ -35,13 +38,15 @@ long long zero_based(const char* token)
 }
 
 // Splits a face line in place into its corners' components: the vertex
-// index (component 0) and the texture index (component 1); normal indices
-// are ignored. Only spaces separate corners.
+// index (component 0) and the texture index (component 1), which stays with
+// its own corner; normal indices are ignored. Only spaces separate corners;
+// a texture index of a corner without a vertex index is dropped.
 void split_face_line(char* line, Obj_state& state)
 {
     state.face_vertices.clear();
     state.face_texcoords.clear();
     int component = 0;
+    bool corner_has_vertex = false;
     char* p = line + 1;
     while (*p == ' ')
         ++p;
@@ -61,11 +66,15 @@ void split_face_line(char* line, Obj_state& state)
         if (*token != '\0') {
             if (component == 0) {
                 state.face_vertices.emplace_back(static_cast<int>(zero_based(token)));
-            } else if (component == 1) {
-                state.face_texcoords.push_back(zero_based(token));
+                state.face_texcoords.emplace_back();
+                corner_has_vertex = true;
+            } else if (component == 1 && corner_has_vertex) {
+                state.face_texcoords.back() = zero_based(token);
                 state.with_tex_coord = true;
             }
         }
+        if (end_of_corner)
+            corner_has_vertex = false;
         component = end_of_corner ? 0 : component + 1;
         if (*next == '\0' || *next == '\n')
             break;
@@ -73,19 +82,20 @@ void split_face_line(char* line, Obj_state& state)
     }
 }
 
-// Corners whose texture index is missing or names no "vt" entry keep the
-// default coordinate.
+// Corners without a texture index keep the default coordinate; so do those
+// whose index names no "vt" entry, with a message.
 void assign_texcoords(Surface_mesh& mesh, Face f, const Obj_state& state, Halfedge_property<Point>& texcoords)
 {
     std::size_t k = 0;
     bool complete = true;
     for (const Halfedge h : mesh.halfedges(f)) {
-        const long long t = k < state.face_texcoords.size() ? state.face_texcoords[k] : -1;
-        if (t >= 0 && static_cast<unsigned long long>(t) < state.texcoords.size())
-            texcoords[h] = state.texcoords[static_cast<std::size_t>(t)];
-        else if (k < state.face_texcoords.size())
+        const std::optional<long long>& t = state.face_texcoords[k++];
+        if (!t)
+            continue;
+        if (*t >= 0 && static_cast<unsigned long long>(*t) < state.texcoords.size())
+            texcoords[h] = state.texcoords[static_cast<std::size_t>(*t)];
+        else
             complete = false;
-        ++k;
     }
     if (!complete)
         std::cerr << "read_obj: a face refers to a missing texture coordinate\n";
@@ -105,6 +115,10 @@ bool read_obj(Surface_mesh& mesh, const std::string& filename)
 {
     auto texcoords = mesh.obtain_halfedge_property<Point>("h:texcoord");
     mesh.clear();
+    if (!texcoords) {
+        report_name_of_other_type("read_obj", "h:texcoord");
+        return false;
+    }
 
     File_reader file;
     if (!file.open(filename, File_reader::Mode::text))

@@ -74,9 +74,36 @@ bool read_data_line(File_reader& file, std::string& line)
     return false;
 }
 
-Vertex_property<Point> optional_array(Surface_mesh& mesh, bool wanted, const char* name)
+// The vertex arrays that the header asks for; invalid handles for the others.
+struct Off_arrays
 {
-    return wanted ? mesh.obtain_vertex_property<Point>(name) : Vertex_property<Point>();
+    Vertex_property<Point> normals;
+    Vertex_property<Point> texcoords;
+    Vertex_property<Point> colors;
+};
+
+// False, with a message, when an array the header asks for cannot be had
+// because its name is held by an array of another type.
+bool obtain_arrays(Surface_mesh& mesh, const Off_header& header, Off_arrays& arrays)
+{
+    const struct
+    {
+        bool wanted;
+        const char* name;
+        Vertex_property<Point>& array;
+    } requests[] = {{header.normals, "v:normal", arrays.normals},
+                    {header.texcoords, "v:texcoord", arrays.texcoords},
+                    {header.colors, "v:color", arrays.colors}};
+    for (const auto& request : requests) {
+        if (!request.wanted)
+            continue;
+        request.array = mesh.obtain_vertex_property<Point>(request.name);
+        if (!request.array) {
+            report_name_of_other_type("read_off", request.name);
+            return false;
+        }
+    }
+    return true;
 }
 
 void add_face_of(Surface_mesh& mesh, const std::vector<long long>& ids)
@@ -90,9 +117,9 @@ void add_face_of(Surface_mesh& mesh, const std::vector<long long>& ids)
 
 bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& header)
 {
-    auto normals = optional_array(mesh, header.normals, "v:normal");
-    auto texcoords = optional_array(mesh, header.texcoords, "v:texcoord");
-    auto colors = optional_array(mesh, header.colors, "v:color");
+    Off_arrays arrays;
+    if (!obtain_arrays(mesh, header, arrays))
+        return false;
 
     std::string line;
     long long counts[3] = {0, 0, 0};
@@ -101,7 +128,6 @@ bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& hea
     Text_scanner header_counts(line.c_str());
     for (long long& count : counts)
         header_counts.read_integer(count);
-    mesh.clear();
     reserve(mesh, counts[0], counts[2], counts[1], file.remaining(), 6);
 
     for (long long i = 0; i < counts[0] && read_data_line(file, line); ++i) {
@@ -111,16 +137,16 @@ bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& hea
         const Vertex v = mesh.add_vertex(Point(p[0], p[1], p[2]));
         float values[3];
         if (header.normals && scan.read_floats(values, 3) == 3)
-            normals[v] = Point(values[0], values[1], values[2]);
+            arrays.normals[v] = Point(values[0], values[1], values[2]);
         if (header.colors && scan.read_floats(values, 3) == 3) {
             if (values[0] > 1 || values[1] > 1 || values[2] > 1)
                 for (float& value : values)
                     value *= 0.003921569f;  // 0 to 255 colours become 0 to 1
-            colors[v] = Point(values[0], values[1], values[2]);
+            arrays.colors[v] = Point(values[0], values[1], values[2]);
         }
         if (header.texcoords && scan.read_floats(values, 2) == 2) {
-            texcoords[v][0] = values[0];
-            texcoords[v][1] = values[1];
+            arrays.texcoords[v][0] = values[0];
+            arrays.texcoords[v][1] = values[1];
         }
     }
 
@@ -142,15 +168,13 @@ bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& hea
 
 bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& header)
 {
-    if (header.colors)
+    Off_arrays arrays;
+    if (header.colors || !obtain_arrays(mesh, header, arrays))
         return false;
-    auto normals = optional_array(mesh, header.normals, "v:normal");
-    auto texcoords = optional_array(mesh, header.texcoords, "v:texcoord");
 
     std::int32_t nv = 0, nf = 0, ne = 0;
     if (!file.read_int32(nv) || !file.read_int32(nf) || !file.read_int32(ne))
         return true;
-    mesh.clear();
     const unsigned int vertex_bytes = 12 + (header.normals ? 12 : 0) + (header.texcoords ? 8 : 0);
     reserve(mesh, nv, ne, nf, file.remaining(), vertex_bytes);
 
@@ -162,13 +186,13 @@ bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& h
         if (header.normals) {
             if (!file.read_float(p[0]) || !file.read_float(p[1]) || !file.read_float(p[2]))
                 return true;
-            normals[v] = Point(p[0], p[1], p[2]);
+            arrays.normals[v] = Point(p[0], p[1], p[2]);
         }
         if (header.texcoords) {
             if (!file.read_float(p[0]) || !file.read_float(p[1]))
                 return true;
-            texcoords[v][0] = p[0];
-            texcoords[v][1] = p[1];
+            arrays.texcoords[v][0] = p[0];
+            arrays.texcoords[v][1] = p[1];
         }
     }
 
@@ -193,6 +217,7 @@ bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& h
 
 bool read_off(Surface_mesh& mesh, const std::string& filename)
 {
+    mesh.clear();
     File_reader file;
     if (!file.open(filename, File_reader::Mode::text))
         return false;

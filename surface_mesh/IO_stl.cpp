@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <algorithm>
+#include <iostream>
 #include <map>
 
 namespace surface_mesh {
@@ -15,19 +16,16 @@ namespace {
 
 using Corner = std::array<float, 3>;
 
-// Corners merge when all their coordinates agree within the smallest
-// normalised float, which in practice means equal floats.
-struct Corner_order
+// Corners merge when their coordinates are equal floats (-0 and +0 alike).
+// Only exact equality keeps the merging transitive: "within the smallest
+// normalised float" chains among tiny values (a ~ b, b ~ c, a and c apart),
+// which no ordered map can hold. Non-finite corners never enter the map.
+using Corner_map = std::map<Corner, Vertex>;
+
+bool is_finite(const Corner& corner)
 {
-    bool operator()(const Corner& a, const Corner& b) const
-    {
-        const float eps = 1.1754944e-38f;
-        for (int c = 0; c < 2; ++c)
-            if (std::fabs(a[c] - b[c]) > eps)
-                return a[c] < b[c] - eps;
-        return a[2] < b[2] - eps;
-    }
-};
+    return std::isfinite(corner[0]) && std::isfinite(corner[1]) && std::isfinite(corner[2]);
+}
 
 class Corner_merger
 {
@@ -44,9 +42,16 @@ public:
         return v;
     }
 
-    // Triangles with a repeated corner are dropped silently.
+    // Triangles with a repeated corner are dropped silently; those with a
+    // non-finite coordinate are dropped with one message per file.
     void add_triangle(const std::array<Corner, 3>& corners)
     {
+        if (!is_finite(corners[0]) || !is_finite(corners[1]) || !is_finite(corners[2])) {
+            if (!reported_non_finite_)
+                std::cerr << "read_stl: facets with non-finite coordinates are skipped\n";
+            reported_non_finite_ = true;
+            return;
+        }
         const Vertex a = vertex(corners[0]), b = vertex(corners[1]), c = vertex(corners[2]);
         if (a != b && b != c && a != c)
             mesh_.add_face({a, b, c});
@@ -54,7 +59,8 @@ public:
 
 private:
     Surface_mesh& mesh_;
-    std::map<Corner, Vertex, Corner_order> vertices_;
+    Corner_map vertices_;
+    bool reported_non_finite_ = false;
 };
 
 const char* skip_space(const char* text)

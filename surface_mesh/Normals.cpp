@@ -15,6 +15,10 @@ void Surface_mesh::compute_vertex_normals()
 {
     if (!vnormals_)
         vnormals_ = obtain_vertex_property<Point>("v:normal");
+    if (!vnormals_) {
+        report_name_of_other_type("Surface_mesh::compute_vertex_normals", "v:normal");
+        return;
+    }
     for (const Vertex v : vertices())
         vnormals_[v] = normal_of_vertex(v);
 }

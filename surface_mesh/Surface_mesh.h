@@ -171,7 +171,8 @@ public:
     // Normals ("v:normal").
 
     // Stores normal_of_vertex of every vertex in "v:normal" (created on the
-    // first call, or taken over from a reader).
+    // first call, or taken over from a reader). When "v:normal" names an
+    // array of another type, stores nothing and says so on standard error.
     void compute_vertex_normals();
 
     // The angle-weighted mean of the unit normals of the face corners at v,

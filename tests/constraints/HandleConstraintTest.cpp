@@ -56,3 +56,13 @@ TEST(HandleConstraint, CloneIsEmpty)
     HandleConstraint handle({0}, Eigen::Matrix3Xd::Zero(3, 1));
     EXPECT_EQ(handle.clone(), nullptr);
 }
+
+TEST(HandleConstraint, TargetsWithAnotherColumnCountAreRefusedNamingBothSizes)
+{
+    try {
+        HandleConstraint handle({0, 1, 2}, Eigen::Matrix3Xd::Zero(3, 2));
+        FAIL() << "accepted 2 targets for 3 points";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_STREQ(error.what(), "HandleConstraint: 3 indices but 2 target columns");
+    }
+}

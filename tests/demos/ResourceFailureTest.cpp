@@ -1,4 +1,5 @@
-// A missing or unfit mesh is refused with a message naming the file.
+// A missing or unfit mesh is refused with a message naming the file, before
+// any body is built from it or stepped.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "demos/ResourceError.h"
 #include "demos/SceneRecipe.h"
 #include "demos/SceneSetup.h"
+#include "surface_mesh/IO.h"
 #include "surface_mesh/Surface_mesh.h"
 
 namespace {
@@ -77,6 +79,54 @@ TEST(MeshRefusal, UnreadableContentIsRefused)
     const std::string poisoned = "v nan 0 0\n" + cloth;
     EXPECT_EQ(refusal(clothRecipe(), folderWith("nan", "cloth_mesh.obj", poisoned)),
               "mesh resources/cloth_mesh.obj has non-finite vertex coordinates");
+}
+
+TEST(MeshRefusal, StrayVertexOnNoFaceIsRefused)
+{
+    const std::string stray = shipped("cloth_mesh.obj") + "v 1 2 3\n";
+    EXPECT_EQ(refusal(clothRecipe(), folderWith("stray", "cloth_mesh.obj", stray)),
+              "mesh resources/cloth_mesh.obj has 1 vertex on no face");
+}
+
+TEST(MeshRefusal, DegenerateFacesAreRefused)
+{
+    const std::string cloth = shipped("cloth_mesh.obj");
+    surface_mesh::Surface_mesh mesh;
+    surface_mesh::read_mesh(mesh, ZARVO_RESOURCE_DIR "/cloth_mesh.obj");
+    const std::string face = "f " + std::to_string(mesh.vertex_count() + 1) + " "
+                             + std::to_string(mesh.vertex_count() + 2) + " "
+                             + std::to_string(mesh.vertex_count() + 3) + "\n";
+    const std::string message = "mesh resources/cloth_mesh.obj has degenerate faces (edges or areas near zero for its size)";
+    // A sliver, and a small triangle far smaller than the cloth.
+    for (const std::string corners : {"v 0 0 0\nv 1 0 0\nv 0.5 1e-9 0\n", "v 0 0 0\nv 1e-9 0 0\nv 0 1e-9 0\n"})
+        EXPECT_EQ(refusal(clothRecipe(), folderWith("degenerate", "cloth_mesh.obj", cloth + corners + face)), message)
+            << corners;
+}
+
+TEST(MeshRefusal, SystemThatCannotBeFactorizedIsRefusedBeforeAnyFaceIsDrawn)
+{
+    // A face whose three corners coincide: no area, so no mass, and edges of
+    // no length, so no rows: a zero pivot.
+    surface_mesh::Surface_mesh cloth;
+    surface_mesh::read_mesh(cloth, ZARVO_RESOURCE_DIR "/cloth_mesh.obj");
+    const unsigned n = cloth.vertex_count();
+    const std::string collapsed = shipped("cloth_mesh.obj") + "v 1 2 3\nv 1 2 3\nv 1 2 3\nf "
+                                  + std::to_string(n + 1) + " " + std::to_string(n + 2) + " "
+                                  + std::to_string(n + 3) + "\n";
+    // The mesh checks refuse such a face too; the body guards its own system.
+    surface_mesh::Surface_mesh mesh;
+    surface_mesh::read_mesh(mesh, folderWith("collapsed", "cloth_mesh.obj", collapsed) + "/cloth_mesh.obj");
+    int facesSeen = 0;
+    try {
+        buildSceneBody(clothRecipe(), mesh, [&](const std::vector<int>&, const Eigen::Matrix3Xd&) {
+            ++facesSeen;
+        });
+        ADD_FAILURE() << "accepted";
+    } catch (const ResourceError& error) {
+        EXPECT_STREQ(error.what(),
+                     "mesh resources/cloth_mesh.obj gives a system that the solver cannot factorize");
+    }
+    EXPECT_EQ(facesSeen, 0);
 }
 
 } // namespace

@@ -92,3 +92,19 @@ TEST(Normals, CosineRoundedPastOneIsClamped)
     mesh.add_face({origin, mesh.add_vertex(a), mesh.add_vertex(b)});
     EXPECT_EQ(mesh.normal_of_vertex(origin), Point(0, 0, 0));
 }
+
+TEST(Normals, ArrayNamedWithAnotherTypeIsLeftAloneWithAMessage)
+{
+    Surface_mesh mesh;
+    auto normals = mesh.add_vertex_property<int>("v:normal", 7);
+    mesh.add_face({mesh.add_vertex(Point(0, 0, 0)), mesh.add_vertex(Point(1, 0, 0)),
+                   mesh.add_vertex(Point(0, 1, 0))});
+    ::testing::internal::CaptureStderr();
+    mesh.compute_vertex_normals();
+    const std::string messages = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("Surface_mesh::compute_vertex_normals: the property \"v:normal\" "
+                            "holds another type; left alone\n"),
+              std::string::npos)
+        << messages;
+    EXPECT_EQ(normals.vector(), std::vector<int>(3, 7));
+}

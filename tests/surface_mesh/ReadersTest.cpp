@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "surface_mesh/File_reader.h"
 #include "surface_mesh/IO.h"
 
 namespace surface_mesh {
@@ -233,6 +234,91 @@ TEST(Readers, ObjBadIndicesSkipFacesOrLeaveCoordinatesUnset)
     for (const Halfedge h : mesh.halfedges(textured))
         corners.push_back(texcoords[h]);
     EXPECT_EQ(corners, (std::vector<Point>{Point(0, 0, 1), Point(0, 0, 0), Point(0, 1, 1)}));
+}
+
+TEST(Readers, ObjMixedCornerFormsKeepEachTextureIndexWithItsCorner)
+{
+    Surface_mesh mesh;
+    ASSERT_TRUE(read_mesh(mesh, writeFile("mixed.obj", objSquare + "f 1/1 2 3/3\n")));
+    auto texcoords = mesh.find_halfedge_property<Point>("h:texcoord");
+    std::vector<Point> corners;
+    for (const Halfedge h : mesh.halfedges(Face(0)))
+        corners.push_back(texcoords[h]);
+    EXPECT_EQ(corners, (std::vector<Point>{Point(0, 0, 1), Point(0, 0, 0), Point(1, 1, 1)}));
+}
+
+TEST(Readers, StlSkipsNonFiniteFacetsWithOneMessageAndMergesOnlyEqualCorners)
+{
+    const float nan = std::nanf(""), inf = HUGE_VALF;
+    const std::string stl = binaryStl("", {{{0, 0, 0, 1, 0, 0, 0, 1, 0}},
+                                           {{nan, 0, 0, 2, 0, 0, 2, 1, 0}},
+                                           {{3, 0, 0, inf, 0, 0, 3, 1, 0}},
+                                           // Apart by less than the smallest normalised float.
+                                           {{0, 0, 1, 1e-38f, 0, 1, 2e-38f, 0, 1}}});
+    Surface_mesh mesh;
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(read_mesh(mesh, writeFile("nonfinite.stl", stl)));
+    const std::string messages = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(messages, "read_stl: facets with non-finite coordinates are skipped\n");
+    EXPECT_EQ(mesh.vertex_count(), 6u);
+    EXPECT_EQ(mesh.face_count(), 2u);
+    for (const Vertex v : mesh.vertices())
+        for (int c = 0; c < 3; ++c)
+            EXPECT_TRUE(std::isfinite(mesh.position(v)[c]));
+}
+
+TEST(Readers, EveryReaderEmptiesTheMeshFirst)
+{
+    const std::string triangle = writeFile("triangle.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    const std::vector<std::pair<bool (*)(Surface_mesh&, const std::string&), std::string>> reads = {
+        {read_obj, writeFile("nothing.obj", "")},
+        {read_off, writeFile("no_counts.off", "OFF\n")},
+        {read_off, writeFile("bad_header.off", "FFO\n3 1 0\n")},
+        {read_stl, writeFile("nothing.stl", "")}};
+    for (const auto& [read, file] : reads) {
+        Surface_mesh mesh;
+        ASSERT_TRUE(read_mesh(mesh, triangle));
+        read(mesh, file);
+        EXPECT_TRUE(mesh.empty()) << file;
+        EXPECT_EQ(mesh.face_count(), 0u) << file;
+    }
+}
+
+TEST(Readers, ArraysNamedWithAnotherTypeRefuseTheReadWithAMessage)
+{
+    struct Case
+    {
+        const char* array;
+        const char* file;
+        const char* content;
+    };
+    const Case cases[] = {{"h:texcoord", "clash.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/1\n"},
+                          {"v:normal", "clash.off", "NOFF\n3 1 0\n0 0 0 0 0 1\n1 0 0 0 0 1\n0 1 0 0 0 1\n3 0 1 2\n"},
+                          {"v:color", "clash.off", "COFF\n3 1 0\n0 0 0 1 0 0\n1 0 0 1 0 0\n0 1 0 1 0 0\n3 0 1 2\n"},
+                          {"v:texcoord", "clash.off", "STOFF\n3 1 0\n0 0 0 0 0\n1 0 0 1 0\n0 1 0 0 1\n3 0 1 2\n"}};
+    for (const Case& c : cases) {
+        Surface_mesh mesh;
+        if (c.array[0] == 'h')
+            mesh.add_halfedge_property<int>(c.array);
+        else
+            mesh.add_vertex_property<int>(c.array);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(read_mesh(mesh, writeFile(c.file, c.content))) << c.array;
+        const std::string messages = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(messages.find(std::string("the property \"") + c.array + "\" holds another type"),
+                  std::string::npos)
+            << messages;
+    }
+}
+
+TEST(Readers, FileSizeIsTakenOnceWhenOpened)
+{
+    const std::string path = writeFile("growing.off", "OFF BINARY\n");
+    File_reader file;
+    ASSERT_TRUE(file.open(path, File_reader::Mode::binary));
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(100, 'x');
+    EXPECT_EQ(file.size(), 11u);
+    EXPECT_EQ(file.remaining(), 11u);
 }
 
 TEST(Readers, ReadMeshDispatchesOnTheLowerCasedLastExtension)

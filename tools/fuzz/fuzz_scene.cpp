@@ -1,0 +1,127 @@
+// From a mesh file to a simulated body: the first input byte picks the file
+// format (its value modulo 3: OBJ, OFF, STL) and the scene recipe (its value
+// divided by 3, modulo 3: cloth, shell, plate); the rest is the file. The
+// scene's mesh checks run on it; a mesh they accept becomes the scene's body,
+// which is stepped a few times with one click. Aborts when a position becomes
+// non-finite or a pinned point leaves its target by more than the body's size
+// (beyond where the recipe started it).
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "demos/ResourceError.h"
+#include "demos/SceneRecipe.h"
+#include "demos/SceneSetup.h"
+#include "tools/fuzz/ReaderFuzzer.h"
+
+namespace {
+
+using surface_mesh::Surface_mesh;
+
+constexpr int stepCount = 4;
+
+SceneRecipe recipeFor(std::uint8_t selector)
+{
+    switch (selector / 3 % 3) {
+    case 0: return clothRecipe();
+    case 1: return bucklingRecipe();
+    default: return plateRecipe();
+    }
+}
+
+const char* extensionFor(std::uint8_t selector)
+{
+    static const char* const extensions[] = {"obj", "off", "stl"};
+    return extensions[selector % 3];
+}
+
+// The first vertex that no handle pins, or -1 (no click) when all are pinned.
+int unpinnedVertex(const SceneBody& body, int vertexCount)
+{
+    std::vector<bool> pinned(vertexCount, false);
+    for (const auto& handle : body.handles)
+        for (const int id : handle->indices)
+            pinned[id] = true;
+    for (int i = 0; i < vertexCount; ++i)
+        if (!pinned[i])
+            return i;
+    return -1;
+}
+
+void fail(const char* what)
+{
+    std::fprintf(stderr, "fuzz_scene: %s\n", what);
+    std::abort();
+}
+
+// Distance of every pinned point from its target, handle after handle.
+std::vector<double> handleErrors(const SceneBody& body)
+{
+    const Eigen::Matrix3Xd& points = body.solver->points;
+    std::vector<double> errors;
+    for (const auto& handle : body.handles)
+        for (std::size_t k = 0; k < handle->indices.size(); ++k)
+            errors.push_back((points.col(handle->indices[k]) - handle->targets.col(k)).norm());
+    return errors;
+}
+
+// How far each pinned point may get from its target. A recipe may start a
+// point away from its target (the cloth's folds: 0.1, whatever the body's
+// size), so the allowance is that start distance plus the body's size, plus
+// the rounding of values as large as the target's coordinates or as a
+// step's fall under gravity (of the order of 1, whatever the body's size).
+std::vector<double> allowances(const SceneBody& body, double size)
+{
+    std::vector<double> allowed = handleErrors(body);
+    std::size_t j = 0;
+    for (const auto& handle : body.handles)
+        for (Eigen::Index k = 0; k < handle->targets.cols(); ++k, ++j)
+            allowed[j] += size + 1e-9 * (handle->targets.col(k).norm() + allowed[j] + 1.0);
+    return allowed;
+}
+
+void checkBody(const SceneBody& body, const std::vector<double>& allowed)
+{
+    if (!body.solver->points.allFinite())
+        fail("a position became non-finite");
+    const std::vector<double> errors = handleErrors(body);
+    for (std::size_t k = 0; k < errors.size(); ++k)
+        if (errors[k] > allowed[k])
+            fail("a pinned point left its target by more than the body's size");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const std::uint8_t selector = data[0];
+    SceneRecipe recipe = recipeFor(selector);
+    const char* extension = extensionFor(selector);
+    writeFuzzFile(data + 1, size - 1, extension);
+    recipe.meshFile = fuzzFileName(extension);
+    silenceMeshMessages();
+
+    Surface_mesh mesh;
+    SceneBody body;
+    try {
+        readSceneMesh(recipe, fuzzFolder, mesh);
+        body = buildSceneBody(recipe, mesh, [](const std::vector<int>&, const Eigen::Matrix3Xd&) {});
+    } catch (const ResourceError&) {
+        return 0;
+    }
+    // The step's OpenMP region runs on this thread alone.
+    body.solver->setThreadCount(1);
+
+    const Eigen::Matrix3Xd& start = body.solver->points;
+    const double bodySize = (start.rowwise().maxCoeff() - start.rowwise().minCoeff()).norm();
+    const int n = static_cast<int>(start.cols());
+    const std::vector<double> allowed = allowances(body, bodySize);
+    for (int k = 0; k < stepCount; ++k) {
+        body.clickForce->vertex = k == 0 ? unpinnedVertex(body, n) : -1;
+        body.solver->step();
+        checkBody(body, allowed);
+    }
+    return 0;
+}
