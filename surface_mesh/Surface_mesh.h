@@ -213,11 +213,17 @@ private:
 
     Vertex_property<Point> vnormals_;
 
+protected:
+    // Deletion bookkeeping. Nothing here deletes elements; a derived mesh
+    // that does sets the element's "v:deleted", "e:deleted" or "f:deleted"
+    // flag, counts it below and sets garbage_, while which iteration skips
+    // flagged elements.
     std::uint32_t deleted_vertices_ = 0;
     std::uint32_t deleted_edges_ = 0;
     std::uint32_t deleted_faces_ = 0;
     bool garbage_ = false;
 
+private:
     // Scratch lists of add_face, kept so that a call allocates nothing once
     // they have grown.
     std::vector<Halfedge> add_face_halfedges_;
