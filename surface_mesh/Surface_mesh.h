@@ -216,8 +216,8 @@ private:
 protected:
     // Deletion bookkeeping. Nothing here deletes elements; a derived mesh
     // that does sets the element's "v:deleted", "e:deleted" or "f:deleted"
-    // flag, counts it below and sets garbage_, while which iteration skips
-    // flagged elements.
+    // flag, counts it below and sets garbage_; from then on, iteration
+    // skips flagged elements.
     std::uint32_t deleted_vertices_ = 0;
     std::uint32_t deleted_edges_ = 0;
     std::uint32_t deleted_faces_ = 0;
