@@ -141,6 +141,7 @@ private:
     static Pair productUnlessZero(Pair x, double l);
     void subtractBackward(Unknown& sum, int entry) const;
     void eliminateColumn(int column);
+    void subtractRowEntries(Unknown& sum, int begin, int end) const;
     void solveSeparatorRow(int row, SyncCursor& sync);
     void solveBackward(int row);
     void solveBackwardPair(int a, int b);
