@@ -53,8 +53,15 @@ std::vector<int> assignLargestFirst(const std::vector<std::pair<double, int>>& s
 
 }  // namespace
 
-void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& pointCost)
+void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& pointCost,
+                        Vectors vectors)
 {
+    kernels_ = &SweepKernels::baseline();
+#if defined(__x86_64__) || defined(__i386__)
+    if (vectors == Vectors::Widest && __builtin_cpu_supports("avx") && SweepKernels::wide())
+        kernels_ = SweepKernels::wide();
+#endif
+
     // The factor is compressed with each column's rows ascending; the library
     // holds no diagonal in L for LDLᵀ.
     const Eigen::SparseMatrix<double>& factor = ldlt.matrixL().nestedExpression();
@@ -85,9 +92,22 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
                    rowOverhead;
     }
 
-    unknowns_.assign(n, Unknown{Pair{0.0, 0.0}, Pair{0.0, 0.0}});
+    unknowns_.assign(n, Unknown{{0.0, 0.0, 0.0, 0.0}});
     plans_.clear();
     schedule(1);
+}
+
+void FactorSweep::pointKernelsAtStorage()
+{
+    factor_.columnStart = columnStart_;
+    factor_.columnRow = columnRow_;
+    factor_.columnValue = columnValue_;
+    factor_.columnOwnEnd = columnOwnEnd_.data();
+    factor_.rowStart = rowStart_.data();
+    factor_.rowColumn = rowColumn_.data();
+    factor_.rowValue = rowValue_.data();
+    factor_.reciprocalDiagonal = reciprocalDiagonal_.data();
+    factor_.unknowns = unknowns_.data();
 }
 
 namespace {
@@ -122,6 +142,7 @@ void FactorSweep::schedule(int threads)
     separator_.assign(n, 0);
     partition(threads, lane, separator_, solo);
     copySeparatorRows();
+    pointKernelsAtStorage();
     // Backward, a separator stays with the thread of its heaviest child, so
     // that chains need no hand-over; forward, see assignForwardSeparators.
     std::vector<int> backwardOwner(n);
@@ -406,45 +427,6 @@ void FactorSweep::addSyncs(Order& order, const std::vector<int>& owner,
     }
 }
 
-// x_i L(k, i), or +0 where x_i is zero: the library skips column i while
-// x_i is zero, and subtracting +0 leaves every value, -0 included, as it is.
-FactorSweep::Pair FactorSweep::productUnlessZero(Pair x, double l)
-{
-    const Pair zero = {0.0, 0.0};
-    return __builtin_bit_cast(Pair, __builtin_bit_cast(PairMask, x * l) & (x != zero));
-}
-
-// Column i of the forward substitution, down to its first separator row:
-// x_j -= L(j, i) x_i for the subtree rows j below i. x_i is final, as every
-// column that changes it comes earlier in the same subtree.
-void FactorSweep::eliminateColumn(int i)
-{
-    const Unknown xi = unknowns_[i];
-    for (int q = columnStart_[i]; q < columnOwnEnd_[i]; ++q) {
-        const double l = columnValue_[q];
-        Unknown& xj = unknowns_[columnRow_[q]];
-        xj.xy -= productUnlessZero(xi.xy, l);
-        xj.zw -= productUnlessZero(xi.zw, l);
-    }
-}
-
-// Minus L(k, i) x_i over the row copy's entries begin ... end - 1 of row k,
-// in ascending order. Kept out of line: the sum then stays in registers,
-// where inlined into the waiting loop it went through memory every entry,
-// which halved the speed of the separator rows.
-__attribute__((noinline)) void FactorSweep::subtractRowEntries(Unknown& sum, int begin,
-                                                               int end) const
-{
-    Pair xy = sum.xy, zw = sum.zw;
-    for (int q = begin; q < end; ++q) {
-        const Unknown& xi = unknowns_[rowColumn_[q]];
-        xy -= productUnlessZero(xi.xy, rowValue_[q]);
-        zw -= productUnlessZero(xi.zw, rowValue_[q]);
-    }
-    sum.xy = xy;
-    sum.zw = zw;
-}
-
 // Separator row k of the forward substitution: minus L(k, i) x_i over the
 // row's columns i in ascending order, the order in which the library's
 // columns reach it. Before an entry whose x_i another thread computes, waits
@@ -456,55 +438,13 @@ void FactorSweep::solveSeparatorRow(int k, SyncCursor& sync)
     const int end = rowStart_[k + 1];
     while (sync.next != sync.end && sync.next->entry >= q && sync.next->entry < end) {
         const int wait = sync.next->entry;
-        subtractRowEntries(sum, q, wait);
+        kernels_->subtractRowEntries(factor_, sum, q, wait);
         for (; sync.next != sync.end && sync.next->entry == wait; ++sync.next)
             waitFor(sync.progress[sync.next->thread], sync.next->rows);
         q = wait;
     }
-    subtractRowEntries(sum, q, end);
+    kernels_->subtractRowEntries(factor_, sum, q, end);
     unknowns_[k] = sum;
-}
-
-// One subtraction of the backward substitution, for the entry L(j, k) of the
-// column copy.
-inline void FactorSweep::subtractBackward(Unknown& sum, int entry) const
-{
-    const Unknown& xj = unknowns_[columnRow_[entry]];
-    sum.xy -= columnValue_[entry] * xj.xy;
-    sum.zw -= columnValue_[entry] * xj.zw;
-}
-
-// Row k of the scaling and the backward substitution: x_k / D(k) (as a
-// product with the reciprocal) minus L(j, k) x_j over the column's rows j in
-// ascending order.
-void FactorSweep::solveBackward(int k)
-{
-    Unknown sum = unknowns_[k];
-    sum.xy *= reciprocalDiagonal_[k];
-    sum.zw *= reciprocalDiagonal_[k];
-    for (int q = columnStart_[k]; q < columnStart_[k + 1]; ++q)
-        subtractBackward(sum, q);
-    unknowns_[k] = sum;
-}
-
-void FactorSweep::solveBackwardPair(int a, int b)
-{
-    Unknown sumA = unknowns_[a], sumB = unknowns_[b];
-    sumA.xy *= reciprocalDiagonal_[a];
-    sumA.zw *= reciprocalDiagonal_[a];
-    sumB.xy *= reciprocalDiagonal_[b];
-    sumB.zw *= reciprocalDiagonal_[b];
-    int qa = columnStart_[a], qb = columnStart_[b];
-    for (; qa < columnStart_[a + 1] && qb < columnStart_[b + 1]; ++qa, ++qb) {
-        subtractBackward(sumA, qa);
-        subtractBackward(sumB, qb);
-    }
-    for (; qa < columnStart_[a + 1]; ++qa)
-        subtractBackward(sumA, qa);
-    for (; qb < columnStart_[b + 1]; ++qb)
-        subtractBackward(sumB, qb);
-    unknowns_[a] = sumA;
-    unknowns_[b] = sumB;
 }
 
 void FactorSweep::waitFor(const Progress& progress, int rows)

@@ -8,6 +8,8 @@
 #include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
 
+#include "solver/SweepKernels.h"
+
 namespace Zarvo {
 
 // Solves with the factor of a SimplicialLDLT for the three coordinate columns
@@ -42,12 +44,17 @@ class FactorSweep
 public:
     using Factorization = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>>;
 
+    // Which loops run: the widest vectors the processor has, or the
+    // baseline instruction set. Both give the same bits.
+    enum class Vectors { Widest, Baseline };
+
     // Prepares the sweeps over `ldlt`, a successful factorization of an
     // n x n matrix, which must stay unchanged while they are used (build
     // again after every compute). `pointCost` (n entries) is the work, in
     // multiply-adds, of forming the right-hand side of each point; it only
     // balances threads.
-    void build(const Factorization& ldlt, const std::vector<int>& pointCost);
+    void build(const Factorization& ldlt, const std::vector<int>& pointCost,
+               Vectors vectors = Vectors::Widest);
 
     // Divides the rows among `threads` threads. Call from one thread while no
     // sweep runs; nothing changes while the count stays the same.
@@ -128,23 +135,9 @@ private:
     static void run(const Order& order, Progress* progress, int thread, Row&& row,
                     RowPair&& rowPair);
 
-    // Two lanes worked on at once; each lane is computed on its own, with
-    // the same rounding as a scalar.
-    typedef double Pair __attribute__((vector_size(16)));
-    typedef long long PairMask __attribute__((vector_size(16)));
-    // x, y, z and an unused zero of one row.
-    struct Unknown
-    {
-        Pair xy;
-        Pair zw;
-    };
-    static Pair productUnlessZero(Pair x, double l);
-    void subtractBackward(Unknown& sum, int entry) const;
-    void eliminateColumn(int column);
-    void subtractRowEntries(Unknown& sum, int begin, int end) const;
+    using Unknown = SweepKernels::Unknown;
     void solveSeparatorRow(int row, SyncCursor& sync);
-    void solveBackward(int row);
-    void solveBackwardPair(int a, int b);
+    void pointKernelsAtStorage();
 
     int size_ = 0;
     std::vector<int> pointOf_;   // row k of the permuted system = this point
@@ -165,6 +158,8 @@ private:
     std::vector<double> cost_;
 
     std::vector<Unknown> unknowns_;  // one per row
+    const SweepKernels* kernels_ = nullptr;
+    SweepKernels::Factor factor_;  // the storage above, as the kernels read it
     std::vector<Plan> plans_;
     std::unique_ptr<Progress[]> forwardProgress_;
     std::unique_ptr<Progress[]> backwardProgress_;
@@ -200,7 +195,7 @@ void FactorSweep::forward(int thread, RightHandSide&& rightHandSide)
     for (const int k : plans_[thread].forward.rows) {
         double b[3];
         rightHandSide(pointOf_[k], b);
-        unknowns_[k] = Unknown{Pair{b[0], b[1]}, Pair{b[2], 0.0}};
+        unknowns_[k] = Unknown{{b[0], b[1], b[2], 0.0}};
     }
     run(
         plans_[thread].forward, forwardProgress_.get(), thread,
@@ -208,7 +203,7 @@ void FactorSweep::forward(int thread, RightHandSide&& rightHandSide)
             if (separator_[k])
                 solveSeparatorRow(k, sync);
             else
-                eliminateColumn(k);
+                kernels_->eliminateColumn(factor_, k);
         },
         [](int, int) {});  // forward orders hold no pairs
 }
@@ -218,18 +213,16 @@ void FactorSweep::backward(int thread, Solution&& solution)
 {
     forwardProgress_[thread].rows.store(0, std::memory_order_relaxed);
     auto deliver = [&](int k) {
-        const Unknown& x = unknowns_[k];
-        const double xyz[3] = {x.xy[0], x.xy[1], x.zw[0]};
-        solution(pointOf_[k], static_cast<const double*>(xyz));
+        solution(pointOf_[k], static_cast<const double*>(unknowns_[k].value));
     };
     run(
         plans_[thread].backward, backwardProgress_.get(), thread,
         [&](int k, SyncCursor&) {
-            solveBackward(k);
+            kernels_->solveBackward(factor_, k);
             deliver(k);
         },
         [&](int a, int b) {
-            solveBackwardPair(a, b);
+            kernels_->solveBackwardPair(factor_, a, b);
             deliver(a);
             deliver(b);
         });
