@@ -12,8 +12,9 @@ namespace surface_mesh {
 // return false when the file cannot be opened or its header is not valid, and
 // true otherwise, however few faces the file yields. Faces the mesh refuses
 // (non-manifold ones, too few or repeated or unknown corners) are left out
-// with add_face's message; damaged files (missing numbers, a file ending
-// early) are read up to the damage, with a message on standard error. A
+// with add_face's message; damaged OFF and STL files (lines missing numbers,
+// a file ending before its counts) are read up to the damage, with a message
+// on standard error. A
 // reader returns false, with a message, when one of the arrays it fills
 // ("h:texcoord", "v:normal", "v:texcoord", "v:color") is named by an array
 // of another type.

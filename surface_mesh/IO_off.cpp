@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iostream>
 #include <vector>
 
 namespace surface_mesh {
@@ -106,6 +107,36 @@ bool obtain_arrays(Surface_mesh& mesh, const Off_header& header, Off_arrays& arr
     return true;
 }
 
+// How far a body was read, against what its counts declared.
+struct Off_progress
+{
+    bool counts_read = false;
+    long long declared_vertices = 0;
+    long long declared_faces = 0;
+    long long vertices = 0;
+    long long faces = 0; // face lines or records, skipped ones included
+    long long short_vertex_lines = 0;
+    long long short_face_lines = 0;
+};
+
+// Says on standard error where a damaged body stopped being read and what
+// its lines lacked.
+void report_damage(const Off_progress& progress)
+{
+    if (!progress.counts_read)
+        std::cerr << "read_off: the file ends before its counts\n";
+    else if (progress.vertices < progress.declared_vertices || progress.faces < progress.declared_faces)
+        std::cerr << "read_off: the file ends after " << progress.vertices << " of "
+                  << progress.declared_vertices << " vertices and " << progress.faces << " of "
+                  << progress.declared_faces << " faces\n";
+    if (progress.short_vertex_lines > 0)
+        std::cerr << "read_off: vertex lines lacking coordinates (read as 0): "
+                  << progress.short_vertex_lines << '\n';
+    if (progress.short_face_lines > 0)
+        std::cerr << "read_off: face lines lacking corner indices (skipped): "
+                  << progress.short_face_lines << '\n';
+}
+
 void add_face_of(Surface_mesh& mesh, const std::vector<long long>& ids)
 {
     std::vector<Vertex> face;
@@ -115,7 +146,8 @@ void add_face_of(Surface_mesh& mesh, const std::vector<long long>& ids)
     mesh.add_face(face);
 }
 
-bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& header)
+bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& header,
+                    Off_progress& progress)
 {
     Off_arrays arrays;
     if (!obtain_arrays(mesh, header, arrays))
@@ -128,12 +160,16 @@ bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& hea
     Text_scanner header_counts(line.c_str());
     for (long long& count : counts)
         header_counts.read_integer(count);
+    progress.counts_read = true;
+    progress.declared_vertices = counts[0];
+    progress.declared_faces = counts[1];
     reserve(mesh, counts[0], counts[2], counts[1], file.remaining(), 6);
 
-    for (long long i = 0; i < counts[0] && read_data_line(file, line); ++i) {
+    for (; progress.vertices < counts[0] && read_data_line(file, line); ++progress.vertices) {
         Text_scanner scan(line.c_str());
         float p[3] = {0, 0, 0};
-        scan.read_floats(p, 3);
+        if (scan.read_floats(p, 3) < 3)
+            ++progress.short_vertex_lines;
         const Vertex v = mesh.add_vertex(Point(p[0], p[1], p[2]));
         float values[3];
         if (header.normals && scan.read_floats(values, 3) == 3)
@@ -151,22 +187,24 @@ bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& hea
     }
 
     std::vector<long long> ids;
-    for (long long f = 0; f < counts[1] && read_data_line(file, line); ++f) {
+    for (; progress.faces < counts[1] && read_data_line(file, line); ++progress.faces) {
         Text_scanner scan(line.c_str());
-        long long k = 0;
-        if (!scan.read_integer(k))
-            continue;
+        long long k = -1;
         ids.clear();
         long long id = 0;
-        for (long long j = 0; j < k && scan.read_integer(id); ++j)
-            ids.push_back(id);
+        if (scan.read_integer(k))
+            for (long long j = 0; j < k && scan.read_integer(id); ++j)
+                ids.push_back(id);
         if (static_cast<long long>(ids.size()) == k)
-            add_face_of(mesh, ids);
+            add_face_of(mesh, ids); // add_face refuses too few corners itself
+        else
+            ++progress.short_face_lines;
     }
     return true;
 }
 
-bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& header)
+bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& header,
+                      Off_progress& progress)
 {
     Off_arrays arrays;
     if (header.colors || !obtain_arrays(mesh, header, arrays))
@@ -175,11 +213,14 @@ bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& h
     std::int32_t nv = 0, nf = 0, ne = 0;
     if (!file.read_int32(nv) || !file.read_int32(nf) || !file.read_int32(ne))
         return true;
+    progress.counts_read = true;
+    progress.declared_vertices = nv;
+    progress.declared_faces = nf;
     const unsigned int vertex_bytes = 12 + (header.normals ? 12 : 0) + (header.texcoords ? 8 : 0);
     reserve(mesh, nv, ne, nf, file.remaining(), vertex_bytes);
 
     float p[3];
-    for (std::int32_t i = 0; i < nv; ++i) {
+    for (; progress.vertices < nv; ++progress.vertices) {
         if (!file.read_float(p[0]) || !file.read_float(p[1]) || !file.read_float(p[2]))
             return true;
         const Vertex v = mesh.add_vertex(Point(p[0], p[1], p[2]));
@@ -197,7 +238,7 @@ bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& h
     }
 
     std::vector<long long> ids;
-    for (std::int32_t f = 0; f < nf; ++f) {
+    for (; progress.faces < nf; ++progress.faces) {
         std::int32_t k = 0;
         if (!file.read_int32(k) || k < 0 || static_cast<std::uint64_t>(k) * 4 > file.remaining())
             return true;
@@ -225,13 +266,18 @@ bool read_off(Surface_mesh& mesh, const std::string& filename)
     Off_header header;
     if (!read_data_line(file, line) || !parse_header(line, header))
         return false;
-    if (!header.binary)
-        return read_text_body(mesh, file, header);
-
-    File_reader binary;
-    if (!binary.open(filename, File_reader::Mode::binary) || !read_data_line(binary, line))
-        return false;
-    return read_binary_body(mesh, binary, header);
+    Off_progress progress;
+    if (!header.binary) {
+        if (!read_text_body(mesh, file, header, progress))
+            return false;
+    } else {
+        File_reader binary;
+        if (!binary.open(filename, File_reader::Mode::binary) || !read_data_line(binary, line)
+            || !read_binary_body(mesh, binary, header, progress))
+            return false;
+    }
+    report_damage(progress);
+    return true;
 }
 
 } // namespace surface_mesh

@@ -115,6 +115,7 @@ bool read_text(Surface_mesh& mesh, const std::string& filename)
         return false;
     Corner_merger merger(mesh);
     std::string line;
+    long long incomplete = 0;
     while (file.read_line(line)) {
         if (!starts_with_keyword(line, "outer", "OUTER"))
             continue;
@@ -131,7 +132,29 @@ bool read_text(Surface_mesh& mesh, const std::string& filename)
         }
         if (complete)
             merger.add_triangle(corners);
+        else
+            ++incomplete;
     }
+    if (incomplete > 0)
+        std::cerr << "read_stl: facets lacking corner coordinates (skipped): " << incomplete << '\n';
+    return true;
+}
+
+// One 50-byte record: normal (ignored), three corners, attribute bytes.
+bool read_triangle(File_reader& file, Corner_merger& merger)
+{
+    float normal[3];
+    std::array<Corner, 3> corners;
+    char attributes[2];
+    if (!file.read_bytes(normal, sizeof normal))
+        return false;
+    for (Corner& corner : corners)
+        for (float& value : corner)
+            if (!file.read_float(value))
+                return false;
+    if (!file.read_bytes(attributes, sizeof attributes))
+        return false;
+    merger.add_triangle(corners);
     return true;
 }
 
@@ -144,20 +167,11 @@ bool read_binary(Surface_mesh& mesh, const std::string& filename)
     if (!read_binary_header(file, count))
         return true;
     Corner_merger merger(mesh);
-    for (std::uint32_t t = 0; t < count; ++t) {
-        float normal[3];
-        std::array<Corner, 3> corners;
-        char attributes[2];
-        if (!file.read_bytes(normal, sizeof normal))
-            return true;
-        for (Corner& corner : corners)
-            for (float& value : corner)
-                if (!file.read_float(value))
-                    return true;
-        if (!file.read_bytes(attributes, sizeof attributes))
-            return true;
-        merger.add_triangle(corners);
-    }
+    for (std::uint32_t t = 0; t < count; ++t)
+        if (!read_triangle(file, merger)) {
+            std::cerr << "read_stl: the file ends after " << t << " of " << count << " triangles\n";
+            break;
+        }
     return true;
 }
 

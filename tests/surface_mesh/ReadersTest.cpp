@@ -154,16 +154,51 @@ TEST(Readers, OffHeaderPrefixesChooseTheBodyAndThePerVertexArrays)
     }
 }
 
-TEST(Readers, HugeHeaderCountsInTinyFilesAreHarmless)
+// Files that end early or whose lines lack numbers are read up to the
+// damage, saying what was missing; counts far beyond the file are harmless.
+TEST(Readers, DamagedFilesAreReadUpToTheDamageWithAMessage)
 {
-    Surface_mesh mesh;
-    EXPECT_TRUE(read_mesh(mesh, writeFile("huge.off", "OFF\n2000000000 2000000000 2000000000\n0 0 0\n")));
-    EXPECT_EQ(mesh.vertex_count(), 1u);
-    std::string stl = binaryStl("", twoTriangles);
+    std::string lyingStl = binaryStl("", twoTriangles);
     const std::uint32_t lie = 0xFFFFFFFFu;
-    std::memcpy(&stl[80], &lie, 4);
-    EXPECT_TRUE(read_mesh(mesh, writeFile("lying.stl", stl)));
-    EXPECT_EQ(mesh.face_count(), 2u);
+    std::memcpy(&lyingStl[80], &lie, 4);
+    std::string shortBinaryOff = "OFF BINARY\n";
+    for (const std::int32_t count : {3, 1, 0})
+        shortBinaryOff.append(reinterpret_cast<const char*>(&count), 4);
+    for (const float coordinate : {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f})
+        shortBinaryOff.append(reinterpret_cast<const char*>(&coordinate), 4);
+    struct Case
+    {
+        std::string name, content;
+        unsigned vertices, faces;
+        std::string messages;
+    };
+    const Case cases[] = {
+        {"huge.off", "OFF\n2000000000 2000000000 2000000000\n0 0 0\n", 1, 0,
+         "read_off: the file ends after 1 of 2000000000 vertices and 0 of 2000000000 faces\n"},
+        {"no-counts.off", "OFF\n", 0, 0, "read_off: the file ends before its counts\n"},
+        {"short-lines.off", "OFF\n4 2 0\n0 0 0\n1 0\n1 1 0\n0 1 0\n3 0 1 2\n3 0 2\n", 4, 1,
+         "read_off: vertex lines lacking coordinates (read as 0): 1\n"
+         "read_off: face lines lacking corner indices (skipped): 1\n"},
+        {"short-binary.off", shortBinaryOff, 2, 0,
+         "read_off: the file ends after 2 of 3 vertices and 0 of 1 faces\n"},
+        {"lying.stl", lyingStl, 4, 2, "read_stl: the file ends after 2 of 4294967295 triangles\n"},
+        {"short-corner.stl",
+         "solid s\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 1 1 0\n"
+         "endloop\nendfacet\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 1\n"
+         "vertex 0 1 0\nendloop\nendfacet\nendsolid s\n",
+         3, 1, "read_stl: facets lacking corner coordinates (skipped): 1\n"},
+    };
+    for (const Case& c : cases) {
+        Surface_mesh mesh;
+        bool read = false;
+        const std::string messages =
+            captured_stderr([&] { read = read_mesh(mesh, writeFile(c.name, c.content)); });
+        EXPECT_TRUE(read) << c.name;
+        EXPECT_EQ(mesh.vertex_count(), c.vertices) << c.name;
+        EXPECT_EQ(mesh.face_count(), c.faces) << c.name;
+        EXPECT_EQ(messages, c.messages) << c.name;
+    }
+    Surface_mesh mesh;
     EXPECT_FALSE(read_mesh(mesh, writeFile("unknown.ply", "ply\n")));
 }
 
