@@ -22,11 +22,17 @@ using testing::makeGrid;
 const double timeStep = 0.1f;
 const double gravityStep = -10.0 * (timeStep * timeStep);  // one step of free fall
 
-std::shared_ptr<Solver> makeFallingSolver(surface_mesh::Surface_mesh& mesh)
+// A solver on `mesh` with its masses, no constraints and no forces.
+std::shared_ptr<Solver> makeBareSolver(surface_mesh::Surface_mesh& mesh)
 {
     Eigen::SparseMatrix<double> masses;
     buildMassMatrix(mesh, masses);
-    auto solver = std::make_shared<Solver>(pointsView(mesh), masses);
+    return std::make_shared<Solver>(pointsView(mesh), masses);
+}
+
+std::shared_ptr<Solver> makeFallingSolver(surface_mesh::Surface_mesh& mesh)
+{
+    auto solver = makeBareSolver(mesh);
     auto gravity = std::make_shared<GravityForce>();
     gravity->gravity = Eigen::Vector3d(0, -10, 0);
     solver->addForce(gravity);
@@ -105,9 +111,7 @@ TEST(Solver, ClickForcePushesOnlyItsVertexForOneStep)
 {
     surface_mesh::Surface_mesh mesh;
     makeGrid(mesh, 3, 1.0);
-    Eigen::SparseMatrix<double> masses;
-    buildMassMatrix(mesh, masses);
-    auto solver = std::make_shared<Solver>(pointsView(mesh), masses);
+    auto solver = makeBareSolver(mesh);
     solver->initialize();
     auto click = std::make_shared<ClickForce>();
     click->force = Eigen::Vector3d(0, 0, 5000);
@@ -144,44 +148,40 @@ TEST(Solver, TripletsOnTheSamePointAreSummedAndReinitializeRebuilds)
 {
     surface_mesh::Surface_mesh mesh;
     makeGrid(mesh, 2, 1.0);
-    Eigen::SparseMatrix<double> masses;
-    buildMassMatrix(mesh, masses);
-    Solver solver(pointsView(mesh), masses);
+    const auto solver = makeBareSolver(mesh);
     auto handle = std::make_shared<HandleConstraint>(std::vector<int>{3}, Eigen::Matrix3Xd::Zero(3, 1));
-    solver.addConstraint(handle);
-    solver.addConstraint(std::make_shared<RepeatedPointConstraint>());
-    solver.initialize();
-    EXPECT_EQ(solver.constraintMatrix.rows(), 2);
-    EXPECT_EQ(solver.constraintMatrix.nonZeros(), 3);
-    EXPECT_EQ(solver.constraintMatrix.coeff(1, 1), 2.5);
-    EXPECT_EQ(solver.constraintMatrix.coeff(1, 2), -1.0);
-    EXPECT_EQ(solver.systemMatrix.coeff(1, 1), solver.inertia.coeff(1, 1) + 6.25);
-    EXPECT_EQ(solver.systemMatrix.coeff(1, 2), -2.5);
-    EXPECT_EQ(solver.systemMatrix.coeff(2, 2), solver.inertia.coeff(2, 2) + 1.0);
-    EXPECT_EQ(solver.systemMatrix.coeff(3, 3), solver.inertia.coeff(3, 3) + 100.0);
+    solver->addConstraint(handle);
+    solver->addConstraint(std::make_shared<RepeatedPointConstraint>());
+    solver->initialize();
+    EXPECT_EQ(solver->constraintMatrix.rows(), 2);
+    EXPECT_EQ(solver->constraintMatrix.nonZeros(), 3);
+    EXPECT_EQ(solver->constraintMatrix.coeff(1, 1), 2.5);
+    EXPECT_EQ(solver->constraintMatrix.coeff(1, 2), -1.0);
+    EXPECT_EQ(solver->systemMatrix.coeff(1, 1), solver->inertia.coeff(1, 1) + 6.25);
+    EXPECT_EQ(solver->systemMatrix.coeff(1, 2), -2.5);
+    EXPECT_EQ(solver->systemMatrix.coeff(2, 2), solver->inertia.coeff(2, 2) + 1.0);
+    EXPECT_EQ(solver->systemMatrix.coeff(3, 3), solver->inertia.coeff(3, 3) + 100.0);
 
-    solver.constraints.erase(solver.constraints.begin());
-    solver.initialize();
-    EXPECT_EQ(solver.constraintMatrix.rows(), 1);
-    EXPECT_EQ(solver.constraints[0]->firstRow, 0);
-    EXPECT_EQ(solver.projections.rows(), 1);
-    EXPECT_EQ(solver.systemMatrix.coeff(3, 3), solver.inertia.coeff(3, 3));
+    solver->constraints.erase(solver->constraints.begin());
+    solver->initialize();
+    EXPECT_EQ(solver->constraintMatrix.rows(), 1);
+    EXPECT_EQ(solver->constraints[0]->firstRow, 0);
+    EXPECT_EQ(solver->projections.rows(), 1);
+    EXPECT_EQ(solver->systemMatrix.coeff(3, 3), solver->inertia.coeff(3, 3));
 }
 
 TEST(Solver, AStepRunsOneMorePassThanItsIterations)
 {
     surface_mesh::Surface_mesh mesh;
     makeGrid(mesh, 2, 1.0);
-    Eigen::SparseMatrix<double> masses;
-    buildMassMatrix(mesh, masses);
-    Solver solver(pointsView(mesh), masses);
+    const auto solver = makeBareSolver(mesh);
     auto counter = std::make_shared<RepeatedPointConstraint>();
-    solver.addConstraint(counter);
-    solver.initialize();
+    solver->addConstraint(counter);
+    solver->initialize();
     for (const int iterations : {0, 1, 10}) {
-        solver.setIterations(iterations);
+        solver->setIterations(iterations);
         counter->projected = 0;
-        solver.step();
+        solver->step();
         EXPECT_EQ(counter->projected, iterations + 1);
     }
 }
@@ -191,13 +191,10 @@ TEST(Solver, ThreadCountIsRecordedAndTakenByNewSolvers)
     const int before = omp_get_max_threads();
     surface_mesh::Surface_mesh mesh;
     makeGrid(mesh, 2, 1.0);
-    Eigen::SparseMatrix<double> masses;
-    buildMassMatrix(mesh, masses);
-    Solver solver(pointsView(mesh), masses);
-    solver.setThreadCount(3);
-    EXPECT_EQ(solver.threadCount(), 3);
-    Solver later(pointsView(mesh), masses);
-    EXPECT_EQ(later.threadCount(), 3);
+    const auto solver = makeBareSolver(mesh);
+    solver->setThreadCount(3);
+    EXPECT_EQ(solver->threadCount(), 3);
+    EXPECT_EQ(makeBareSolver(mesh)->threadCount(), 3);
     omp_set_num_threads(before);
 }
 
