@@ -67,9 +67,9 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
     const Eigen::SparseMatrix<double>& factor = ldlt.matrixL().nestedExpression();
     size_ = static_cast<int>(factor.cols());
     const int n = size_;
-    columnStart_ = factor.outerIndexPtr();
-    columnRow_ = factor.innerIndexPtr();
-    columnValue_ = factor.valuePtr();
+    factor_.columnStart = factor.outerIndexPtr();
+    factor_.columnRow = factor.innerIndexPtr();
+    factor_.columnValue = factor.valuePtr();
 
     pointOf_.resize(n);
     const auto& inverse = ldlt.permutationPinv().indices();
@@ -81,15 +81,16 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
     for (int k = 0; k < n; ++k)
         reciprocalDiagonal_[k] = 1.0 / diagonal(k);
 
+    const int* start = factor_.columnStart;
+    const int* row = factor_.columnRow;
     rowCount_.assign(n, 0);
-    for (int q = 0; q < columnStart_[n]; ++q)
-        ++rowCount_[columnRow_[q]];
+    for (int q = 0; q < start[n]; ++q)
+        ++rowCount_[row[q]];
     parent_.resize(n);
     cost_.resize(n);
     for (int k = 0; k < n; ++k) {
-        parent_[k] = columnStart_[k] < columnStart_[k + 1] ? columnRow_[columnStart_[k]] : -1;
-        cost_[k] = rowCount_[k] + (columnStart_[k + 1] - columnStart_[k]) + pointCost[pointOf_[k]] +
-                   rowOverhead;
+        parent_[k] = start[k] < start[k + 1] ? row[start[k]] : -1;
+        cost_[k] = rowCount_[k] + (start[k + 1] - start[k]) + pointCost[pointOf_[k]] + rowOverhead;
     }
 
     unknowns_.assign(n, Unknown{{0.0, 0.0, 0.0, 0.0}});
@@ -99,9 +100,6 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
 
 void FactorSweep::pointKernelsAtStorage()
 {
-    factor_.columnStart = columnStart_;
-    factor_.columnRow = columnRow_;
-    factor_.columnValue = columnValue_;
     factor_.columnOwnEnd = columnOwnEnd_.data();
     factor_.rowStart = rowStart_.data();
     factor_.rowColumn = rowColumn_.data();
@@ -192,8 +190,8 @@ void FactorSweep::schedule(int threads)
     for (int t = 0; t < threads; ++t) {
         addSyncs(plans_[t].forward, forwardOwner, forwardPosition, t, rowStart_.data(),
                  rowColumn_.data(), threads, true);
-        addSyncs(plans_[t].backward, backwardOwner, backwardPosition, t, columnStart_, columnRow_,
-                 threads, false);
+        addSyncs(plans_[t].backward, backwardOwner, backwardPosition, t, factor_.columnStart,
+                 factor_.columnRow, threads, false);
     }
     forwardProgress_ = std::make_unique<Progress[]>(threads);
     backwardProgress_ = std::make_unique<Progress[]>(threads);
@@ -209,7 +207,7 @@ void FactorSweep::assignForwardSeparators(int threads, std::vector<int>& owner) 
     std::vector<double> done(n, 0.0), clock(threads, 0.0);
     for (int t = 0; t < threads; ++t)
         for (const int k : plans_[t].forward.rows) {
-            clock[t] += (columnOwnEnd_[k] - columnStart_[k]) + rowOverhead;
+            clock[t] += (columnOwnEnd_[k] - factor_.columnStart[k]) + rowOverhead;
             done[k] = clock[t];
         }
     for (int k = 0; k < n; ++k) {
@@ -245,15 +243,17 @@ void FactorSweep::copySeparatorRows()
     rowColumn_.resize(rowStart_[n]);
     rowValue_.resize(rowStart_[n]);
     std::vector<int> fill(rowStart_.begin(), rowStart_.end() - 1);
+    const int* start = factor_.columnStart;
+    const int* row = factor_.columnRow;
     columnOwnEnd_.resize(n);
     for (int i = 0; i < n; ++i) {
-        columnOwnEnd_[i] = columnStart_[i + 1];
-        for (int q = columnStart_[i + 1] - 1; q >= columnStart_[i] && separator_[columnRow_[q]]; --q)
+        columnOwnEnd_[i] = start[i + 1];
+        for (int q = start[i + 1] - 1; q >= start[i] && separator_[row[q]]; --q)
             columnOwnEnd_[i] = q;
-        for (int q = columnOwnEnd_[i]; q < columnStart_[i + 1]; ++q) {
-            const int slot = fill[columnRow_[q]]++;
+        for (int q = columnOwnEnd_[i]; q < start[i + 1]; ++q) {
+            const int slot = fill[row[q]]++;
             rowColumn_[slot] = i;
-            rowValue_[slot] = columnValue_[q];
+            rowValue_[slot] = factor_.columnValue[q];
         }
     }
 }

@@ -142,11 +142,6 @@ private:
     int size_ = 0;
     std::vector<int> pointOf_;   // row k of the permuted system = this point
     std::vector<double> reciprocalDiagonal_;
-    // L by columns (strictly lower part, ascending rows), as the
-    // factorization holds it
-    const int* columnStart_ = nullptr;
-    const int* columnRow_ = nullptr;
-    const double* columnValue_ = nullptr;
     std::vector<int> rowCount_;  // entries per row of L
     std::vector<int> parent_;    // elimination tree, -1 at a root
     // Set by schedule(): where each column's subtree rows end, and the
@@ -159,7 +154,9 @@ private:
 
     std::vector<Unknown> unknowns_;  // one per row
     const SweepKernels* kernels_ = nullptr;
-    SweepKernels::Factor factor_;  // the storage above, as the kernels read it
+    // L by columns where the factorization holds it, and the storage above,
+    // as the kernels read them
+    SweepKernels::Factor factor_;
     std::vector<Plan> plans_;
     std::unique_ptr<Progress[]> forwardProgress_;
     std::unique_ptr<Progress[]> backwardProgress_;
