@@ -166,17 +166,21 @@ void Solver::update(int point)
     points.col(point) = estimate.row(point).transpose();
 }
 
-void Solver::iterate(int numConstraints, int, int)
+// The local step of a pass, ending at a barrier: every projection and the
+// step's inertial term are complete before any right-hand side is formed.
+void Solver::localStep(int numConstraints)
 {
     if (numConstraints > 0) {
 #pragma omp for schedule(static) nowait
         for (int k = 0; k < numConstraints; ++k)
             constraints[k]->project(estimate, projections);
     }
-    // Every projection and the step's inertial term are complete before any
-    // right-hand side is formed.
 #pragma omp barrier
+}
 
+void Solver::iterate(int numConstraints, int, int)
+{
+    localStep(numConstraints);
     const int n = static_cast<int>(points.cols());
     if (!factorized_) {
         // A failed factorization solves nothing: the estimate stays.
@@ -199,12 +203,7 @@ void Solver::iterate(int numConstraints, int, int)
 
 void Solver::iterateReference(int numConstraints, int, int)
 {
-    if (numConstraints > 0) {
-#pragma omp for schedule(static)
-        for (int k = 0; k < numConstraints; ++k)
-            constraints[k]->project(estimate, projections);
-    }
-
+    localStep(numConstraints);
 #pragma omp for schedule(static)
     for (int c = 0; c < 3; ++c) {
         const Eigen::VectorXd inertial = inertia * prediction.col(c);

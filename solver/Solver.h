@@ -78,6 +78,7 @@ private:
     void advance(PassMember passMember);
     // The global step of iterate() done as in referenceStep().
     void iterateReference(int numConstraints, int second, int pass);
+    void localStep(int numConstraints);
     void predict(int point);
     void weighPrediction(int point);
     void formRightHandSide(int point, double* sum);
