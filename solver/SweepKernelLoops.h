@@ -20,16 +20,35 @@ struct SweepKernelLoops
     // every column that changes it comes earlier in the same subtree. The
     // library skips column i while x_i is zero; subtracting +0 instead
     // leaves every value, -0 included, as it is.
+    //
+    // The rows of a column are distinct, so four entries at a time load
+    // their unknowns before any is stored; that keeps more loads in flight
+    // and changes no value.
     static void eliminateColumn(const Factor& f, int i)
     {
         Unknown* const x = f.unknowns;
         const int* const row = f.columnRow;
         const double* const value = f.columnValue;
         const Vector xi = V::load(x[i]);
-        for (int q = f.columnStart[i], end = f.columnOwnEnd[i]; q < end; ++q) {
-            Unknown& xj = x[row[q]];
-            V::store(xj, V::minus(V::load(xj), V::timesUnlessZero(xi, value[q])));
+        auto update = [&](Unknown& xj, Vector old, int q) {
+            V::store(xj, V::minus(old, V::timesUnlessZero(xi, value[q])));
+        };
+        int q = f.columnStart[i];
+        const int end = f.columnOwnEnd[i];
+        for (; q + 4 <= end; q += 4) {
+            Unknown& a = x[row[q]];
+            Unknown& b = x[row[q + 1]];
+            Unknown& c = x[row[q + 2]];
+            Unknown& d = x[row[q + 3]];
+            const Vector oldA = V::load(a), oldB = V::load(b), oldC = V::load(c),
+                         oldD = V::load(d);
+            update(a, oldA, q);
+            update(b, oldB, q + 1);
+            update(c, oldC, q + 2);
+            update(d, oldD, q + 3);
         }
+        for (; q < end; ++q)
+            update(x[row[q]], V::load(x[row[q]]), q);
     }
 
     // The sum stays in registers here; a loop that also waits for other
