@@ -34,6 +34,17 @@ std::string shipped(const std::string& file)
     return text.str();
 }
 
+// The shipped cloth with three more vertices (`corners`, "v" lines) and a
+// face on them.
+std::string clothWithTriangle(const std::string& corners)
+{
+    surface_mesh::Surface_mesh cloth;
+    surface_mesh::read_mesh(cloth, ZARVO_RESOURCE_DIR "/cloth_mesh.obj");
+    const unsigned n = cloth.vertex_count();
+    return shipped("cloth_mesh.obj") + corners + "f " + std::to_string(n + 1) + " "
+           + std::to_string(n + 2) + " " + std::to_string(n + 3) + "\n";
+}
+
 // The message of the ResourceError that reading `recipe` from `folder` throws.
 std::string refusal(const SceneRecipe& recipe, const std::string& folder)
 {
@@ -90,16 +101,14 @@ TEST(MeshRefusal, StrayVertexOnNoFaceIsRefused)
 
 TEST(MeshRefusal, DegenerateFacesAreRefused)
 {
-    const std::string cloth = shipped("cloth_mesh.obj");
-    surface_mesh::Surface_mesh mesh;
-    surface_mesh::read_mesh(mesh, ZARVO_RESOURCE_DIR "/cloth_mesh.obj");
-    const std::string face = "f " + std::to_string(mesh.vertex_count() + 1) + " "
-                             + std::to_string(mesh.vertex_count() + 2) + " "
-                             + std::to_string(mesh.vertex_count() + 3) + "\n";
-    const std::string message = "mesh resources/cloth_mesh.obj has degenerate faces (edges or areas near zero for its size)";
+    const std::string message = "mesh resources/cloth_mesh.obj has degenerate faces (edges or "
+                                "areas near zero for its size)";
     // A sliver, and a small triangle far smaller than the cloth.
-    for (const std::string corners : {"v 0 0 0\nv 1 0 0\nv 0.5 1e-9 0\n", "v 0 0 0\nv 1e-9 0 0\nv 0 1e-9 0\n"})
-        EXPECT_EQ(refusal(clothRecipe(), folderWith("degenerate", "cloth_mesh.obj", cloth + corners + face)), message)
+    for (const std::string corners :
+         {"v 0 0 0\nv 1 0 0\nv 0.5 1e-9 0\n", "v 0 0 0\nv 1e-9 0 0\nv 0 1e-9 0\n"})
+        EXPECT_EQ(refusal(clothRecipe(),
+                          folderWith("degenerate", "cloth_mesh.obj", clothWithTriangle(corners))),
+                  message)
             << corners;
 }
 
@@ -107,12 +116,7 @@ TEST(MeshRefusal, SystemThatCannotBeFactorizedIsRefusedBeforeAnyFaceIsDrawn)
 {
     // A face whose three corners coincide: no area, so no mass, and edges of
     // no length, so no rows: a zero pivot.
-    surface_mesh::Surface_mesh cloth;
-    surface_mesh::read_mesh(cloth, ZARVO_RESOURCE_DIR "/cloth_mesh.obj");
-    const unsigned n = cloth.vertex_count();
-    const std::string collapsed = shipped("cloth_mesh.obj") + "v 1 2 3\nv 1 2 3\nv 1 2 3\nf "
-                                  + std::to_string(n + 1) + " " + std::to_string(n + 2) + " "
-                                  + std::to_string(n + 3) + "\n";
+    const std::string collapsed = clothWithTriangle("v 1 2 3\nv 1 2 3\nv 1 2 3\n");
     // The mesh checks refuse such a face too; the body guards its own system.
     surface_mesh::Surface_mesh mesh;
     surface_mesh::read_mesh(mesh, folderWith("collapsed", "cloth_mesh.obj", collapsed) + "/cloth_mesh.obj");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "MeshChecks.h"
+
 #include <cmath>
 
 using namespace surface_mesh;
@@ -99,9 +101,7 @@ TEST(Normals, ArrayNamedWithAnotherTypeIsLeftAloneWithAMessage)
     auto normals = mesh.add_vertex_property<int>("v:normal", 7);
     mesh.add_face({mesh.add_vertex(Point(0, 0, 0)), mesh.add_vertex(Point(1, 0, 0)),
                    mesh.add_vertex(Point(0, 1, 0))});
-    ::testing::internal::CaptureStderr();
-    mesh.compute_vertex_normals();
-    const std::string messages = ::testing::internal::GetCapturedStderr();
+    const std::string messages = captured_stderr([&] { mesh.compute_vertex_normals(); });
     EXPECT_NE(messages.find("Surface_mesh::compute_vertex_normals: the property \"v:normal\" "
                             "holds another type; left alone\n"),
               std::string::npos)

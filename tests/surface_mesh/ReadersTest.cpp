@@ -309,9 +309,10 @@ TEST(Readers, StlSkipsNonFiniteFacetsWithOneMessageAndMergesOnlyEqualCorners)
                                            // Apart by less than the smallest normalised float.
                                            {{0, 0, 1, 1e-38f, 0, 1, 2e-38f, 0, 1}}});
     Surface_mesh mesh;
-    ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(read_mesh(mesh, writeFile("nonfinite.stl", stl)));
-    const std::string messages = ::testing::internal::GetCapturedStderr();
+    bool read = false;
+    const std::string messages =
+        captured_stderr([&] { read = read_mesh(mesh, writeFile("nonfinite.stl", stl)); });
+    ASSERT_TRUE(read);
     EXPECT_EQ(messages, "read_stl: facets with non-finite coordinates are skipped\n");
     EXPECT_EQ(mesh.vertex_count(), 6u);
     EXPECT_EQ(mesh.face_count(), 2u);
@@ -355,9 +356,10 @@ TEST(Readers, ArraysNamedWithAnotherTypeRefuseTheReadWithAMessage)
             mesh.add_halfedge_property<int>(c.array);
         else
             mesh.add_vertex_property<int>(c.array);
-        ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(read_mesh(mesh, writeFile(c.file, c.content))) << c.array;
-        const std::string messages = ::testing::internal::GetCapturedStderr();
+        bool read = true;
+        const std::string messages =
+            captured_stderr([&] { read = read_mesh(mesh, writeFile(c.file, c.content)); });
+        EXPECT_FALSE(read) << c.array;
         EXPECT_NE(messages.find(std::string("the property \"") + c.array + "\" holds another type"),
                   std::string::npos)
             << messages;
