@@ -14,10 +14,9 @@ namespace surface_mesh {
 // (non-manifold ones, too few or repeated or unknown corners) are left out
 // with add_face's message; damaged OFF and STL files (lines missing numbers,
 // a file ending before its counts) are read up to the damage, with a message
-// on standard error. A
-// reader returns false, with a message, when one of the arrays it fills
-// ("h:texcoord", "v:normal", "v:texcoord", "v:color") is named by an array
-// of another type.
+// on standard error. A reader returns false, with a message, when one of the
+// arrays it fills ("h:texcoord", "v:normal", "v:texcoord", "v:color") is
+// named by an array of another type.
 
 // Sets the numeric locale to "C" (and leaves it so), then picks the reader by
 // the file name's extension, compared in lower case: "obj", "off" or "stl".
