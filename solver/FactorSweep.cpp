@@ -68,8 +68,9 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
     size_ = static_cast<int>(factor.cols());
     const int n = size_;
     factor_.columnStart = factor.outerIndexPtr();
-    factor_.columnRow = factor.innerIndexPtr();
     factor_.columnValue = factor.valuePtr();
+    lowerRow_ = factor.innerIndexPtr();
+    shareColumnRows();
 
     pointOf_.resize(n);
     const auto& inverse = ldlt.permutationPinv().indices();
@@ -82,7 +83,7 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
         reciprocalDiagonal_[k] = 1.0 / diagonal(k);
 
     const int* start = factor_.columnStart;
-    const int* row = factor_.columnRow;
+    const int* row = lowerRow_;
     rowCount_.assign(n, 0);
     for (int q = 0; q < start[n]; ++q)
         ++rowCount_[row[q]];
@@ -98,8 +99,35 @@ void FactorSweep::build(const Factorization& ldlt, const std::vector<int>& point
     schedule(1);
 }
 
+// Column k + 1 of a supernode has the rows of column k but its first (k + 1),
+// so one list serves the whole supernode: the sweeps then read about one row
+// index per supernode row instead of one per entry.
+void FactorSweep::shareColumnRows()
+{
+    const int n = size_;
+    const int* start = factor_.columnStart;
+    columnRowsStart_.resize(n);
+    columnRows_.clear();
+    for (int k = 0; k < n; ++k) {
+        const int count = start[k + 1] - start[k];
+        const bool continues = k > 0 && start[k] - start[k - 1] == count + 1 &&
+                               lowerRow_[start[k - 1]] == k &&
+                               std::equal(lowerRow_ + start[k], lowerRow_ + start[k + 1],
+                                          lowerRow_ + start[k - 1] + 1);
+        if (continues) {
+            columnRowsStart_[k] = columnRowsStart_[k - 1] + 1;
+        } else {
+            columnRowsStart_[k] = static_cast<int>(columnRows_.size());
+            columnRows_.insert(columnRows_.end(), lowerRow_ + start[k], lowerRow_ + start[k + 1]);
+        }
+    }
+    columnRows_.shrink_to_fit();
+}
+
 void FactorSweep::pointKernelsAtStorage()
 {
+    factor_.columnRowsStart = columnRowsStart_.data();
+    factor_.columnRows = columnRows_.data();
     factor_.columnOwnEnd = columnOwnEnd_.data();
     factor_.rowStart = rowStart_.data();
     factor_.rowColumn = rowColumn_.data();
@@ -191,7 +219,7 @@ void FactorSweep::schedule(int threads)
         addSyncs(plans_[t].forward, forwardOwner, forwardPosition, t, rowStart_.data(),
                  rowColumn_.data(), threads, true);
         addSyncs(plans_[t].backward, backwardOwner, backwardPosition, t, factor_.columnStart,
-                 factor_.columnRow, threads, false);
+                 lowerRow_, threads, false);
     }
     forwardProgress_ = std::make_unique<Progress[]>(threads);
     backwardProgress_ = std::make_unique<Progress[]>(threads);
@@ -244,7 +272,7 @@ void FactorSweep::copySeparatorRows()
     rowValue_.resize(rowStart_[n]);
     std::vector<int> fill(rowStart_.begin(), rowStart_.end() - 1);
     const int* start = factor_.columnStart;
-    const int* row = factor_.columnRow;
+    const int* row = lowerRow_;
     columnOwnEnd_.resize(n);
     for (int i = 0; i < n; ++i) {
         columnOwnEnd_[i] = start[i + 1];

@@ -137,9 +137,12 @@ private:
 
     using Unknown = SweepKernels::Unknown;
     void solveSeparatorRow(int row, SyncCursor& sync);
+    void shareColumnRows();
     void pointKernelsAtStorage();
 
     int size_ = 0;
+    const int* lowerRow_ = nullptr;  // L's row indices, as the factorization holds them
+    std::vector<int> columnRowsStart_, columnRows_;  // see SweepKernels::Factor
     std::vector<int> pointOf_;   // row k of the permuted system = this point
     std::vector<double> reciprocalDiagonal_;
     std::vector<int> rowCount_;  // entries per row of L

@@ -27,28 +27,28 @@ struct SweepKernelLoops
     static void eliminateColumn(const Factor& f, int i)
     {
         Unknown* const x = f.unknowns;
-        const int* const row = f.columnRow;
-        const double* const value = f.columnValue;
+        const Column column(f, i);
         const Vector xi = V::load(x[i]);
-        auto update = [&](Unknown& xj, Vector old, int q) {
-            V::store(xj, V::minus(old, V::timesUnlessZero(xi, value[q])));
+        auto update = [&](Unknown& xj, Vector old, int m) {
+            V::store(xj, V::minus(old, V::timesUnlessZero(xi, column.value[m])));
         };
-        int q = f.columnStart[i];
-        const int end = f.columnOwnEnd[i];
-        for (; q + 4 <= end; q += 4) {
-            Unknown& a = x[row[q]];
-            Unknown& b = x[row[q + 1]];
-            Unknown& c = x[row[q + 2]];
-            Unknown& d = x[row[q + 3]];
+        const int* const row = column.row;
+        const int end = f.columnOwnEnd[i] - f.columnStart[i];
+        int m = 0;
+        for (; m + 4 <= end; m += 4) {
+            Unknown& a = x[row[m]];
+            Unknown& b = x[row[m + 1]];
+            Unknown& c = x[row[m + 2]];
+            Unknown& d = x[row[m + 3]];
             const Vector oldA = V::load(a), oldB = V::load(b), oldC = V::load(c),
                          oldD = V::load(d);
-            update(a, oldA, q);
-            update(b, oldB, q + 1);
-            update(c, oldC, q + 2);
-            update(d, oldD, q + 3);
+            update(a, oldA, m);
+            update(b, oldB, m + 1);
+            update(c, oldC, m + 2);
+            update(d, oldD, m + 3);
         }
-        for (; q < end; ++q)
-            update(x[row[q]], V::load(x[row[q]]), q);
+        for (; m < end; ++m)
+            update(x[row[m]], V::load(x[row[m]]), m);
     }
 
     // The sum stays in registers here; a loop that also waits for other
@@ -69,10 +69,10 @@ struct SweepKernelLoops
     // in ascending order.
     static void solveBackward(const Factor& f, int k)
     {
-        const Column column(f);
+        const Column column(f, k);
         Vector sum = V::times(V::load(f.unknowns[k]), f.reciprocalDiagonal[k]);
-        for (int q = f.columnStart[k], end = f.columnStart[k + 1]; q < end; ++q)
-            sum = column.subtract(sum, q);
+        for (int m = 0; m < column.count; ++m)
+            sum = column.subtract(sum, m);
         V::store(f.unknowns[k], sum);
     }
 
@@ -80,19 +80,19 @@ struct SweepKernelLoops
     // dependent subtractions overlap.
     static void solveBackwardPair(const Factor& f, int a, int b)
     {
-        const Column column(f);
+        const Column columnA(f, a), columnB(f, b);
         Vector sumA = V::times(V::load(f.unknowns[a]), f.reciprocalDiagonal[a]);
         Vector sumB = V::times(V::load(f.unknowns[b]), f.reciprocalDiagonal[b]);
-        int qa = f.columnStart[a], qb = f.columnStart[b];
-        const int endA = f.columnStart[a + 1], endB = f.columnStart[b + 1];
-        for (; qa < endA && qb < endB; ++qa, ++qb) {
-            sumA = column.subtract(sumA, qa);
-            sumB = column.subtract(sumB, qb);
+        const int both = columnA.count < columnB.count ? columnA.count : columnB.count;
+        int m = 0;
+        for (; m < both; ++m) {
+            sumA = columnA.subtract(sumA, m);
+            sumB = columnB.subtract(sumB, m);
         }
-        for (; qa < endA; ++qa)
-            sumA = column.subtract(sumA, qa);
-        for (; qb < endB; ++qb)
-            sumB = column.subtract(sumB, qb);
+        for (int ma = m; ma < columnA.count; ++ma)
+            sumA = columnA.subtract(sumA, ma);
+        for (int mb = m; mb < columnB.count; ++mb)
+            sumB = columnB.subtract(sumB, mb);
         V::store(f.unknowns[a], sumA);
         V::store(f.unknowns[b], sumB);
     }
@@ -101,19 +101,26 @@ struct SweepKernelLoops
                                           solveBackwardPair};
 
 private:
-    // The factor's columns held in locals: stores to the unknowns could
-    // otherwise alias the Factor and reload its pointers at every entry.
+    // Column k of L held in locals: stores to the unknowns could otherwise
+    // alias the Factor and reload its pointers at every entry.
     struct Column
     {
-        explicit Column(const Factor& f) : x(f.unknowns), row(f.columnRow), value(f.columnValue) {}
-        // sum - L(j, k) x_j for the entry L(j, k) of column k.
-        Vector subtract(Vector sum, int entry) const
+        Column(const Factor& f, int k)
+            : x(f.unknowns),
+              row(f.columnRows + f.columnRowsStart[k]),
+              value(f.columnValue + f.columnStart[k]),
+              count(f.columnStart[k + 1] - f.columnStart[k])
         {
-            return V::minus(sum, V::times(V::load(x[row[entry]]), value[entry]));
         }
-        const Unknown* x;
+        // sum - L(j, k) x_j for the column's entry m, row j.
+        Vector subtract(Vector sum, int m) const
+        {
+            return V::minus(sum, V::times(V::load(x[row[m]]), value[m]));
+        }
+        Unknown* x;
         const int* row;
         const double* value;
+        int count;
     };
 };
 

@@ -21,11 +21,14 @@ struct SweepKernels
 
     // What the loops read: L by columns (strictly lower part, ascending
     // rows), where each column's subtree rows end, the separator rows of L by
-    // rows, the reciprocals of D, and the unknowns (one per row).
+    // rows, the reciprocals of D, and the unknowns (one per row). Column k's
+    // rows are columnRows[columnRowsStart[k] ...], a list that the columns of
+    // one supernode share.
     struct Factor
     {
         const int* columnStart = nullptr;
-        const int* columnRow = nullptr;
+        const int* columnRowsStart = nullptr;
+        const int* columnRows = nullptr;
         const double* columnValue = nullptr;
         const int* columnOwnEnd = nullptr;
         const int* rowStart = nullptr;
