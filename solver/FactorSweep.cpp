@@ -208,6 +208,12 @@ void FactorSweep::schedule(int threads)
                    backward.pairEnd);
     }
 
+    for (Plan& plan : plans_) {
+        plan.byPoint = plan.forward.rows;
+        std::sort(plan.byPoint.begin(), plan.byPoint.end(),
+                  [this](int a, int b) { return pointOf_[a] < pointOf_[b]; });
+    }
+
     std::vector<int> forwardPosition(n), backwardPosition(n);
     for (const Plan& plan : plans_) {
         for (std::size_t s = 0; s < plan.forward.rows.size(); ++s)

@@ -112,6 +112,9 @@ private:
     {
         Order forward;
         Order backward;
+        // The forward rows by ascending point, the order in which their
+        // right-hand sides read the caller's data most nearly in sequence.
+        std::vector<int> byPoint;
     };
 
     using Subtree = std::pair<double, int>;  // cost, root
@@ -192,7 +195,7 @@ void FactorSweep::forward(int thread, RightHandSide&& rightHandSide)
     // A thread's rows are written only by its own columns, so their right-
     // hand sides need no other thread; separator rows are read by others
     // only once their owner has solved them.
-    for (const int k : plans_[thread].forward.rows) {
+    for (const int k : plans_[thread].byPoint) {
         double b[3];
         rightHandSide(pointOf_[k], b);
         unknowns_[k] = Unknown{{b[0], b[1], b[2], 0.0}};
