@@ -24,7 +24,6 @@
 // so the result is bitwise that solve's, whatever the number of threads.
 #include "solver/Solver.h"
 
-#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -37,11 +36,6 @@ namespace {
 
 // 1e-4 as a single-precision literal, widened: 9.999999747378752e-05.
 constexpr double inertiaScale = 1e-4f;
-
-// The local step's runs of consecutive constraints per thread, and the
-// shortest run, which keeps each run long enough to stream its objects.
-constexpr int runsPerThread = 16;
-constexpr int shortestProjectionRun = 512;
 
 }  // namespace
 
@@ -174,16 +168,10 @@ void Solver::update(int point)
 
 // The local step of a pass, ending at a barrier: every projection and the
 // step's inertial term are complete before any right-hand side is formed.
-//
-// Bodies list their constraints by kind, and kinds differ in cost by several
-// times (a singular value decomposition against a normalisation), so each
-// thread takes many long runs spread over the list rather than one half.
 void Solver::localStep(int numConstraints)
 {
     if (numConstraints > 0) {
-        const int chunk =
-            std::max(shortestProjectionRun, numConstraints / (runsPerThread * omp_get_num_threads()));
-#pragma omp for schedule(static, chunk) nowait
+#pragma omp for schedule(static) nowait
         for (int k = 0; k < numConstraints; ++k)
             constraints[k]->project(estimate, projections);
     }
