@@ -232,9 +232,12 @@ void Solver::advance(PassMember passMember)
 
 #pragma omp parallel if (true)
     {
-#pragma omp single
+        // On the calling thread, so that the plans always come from its heap:
+        // a worker's heap would keep them after the thread count changes.
+#pragma omp master
         if (factorized_)
             sweep_.schedule(omp_get_num_threads());
+#pragma omp barrier
 
         if (n > 0) {
 #pragma omp for schedule(static)
