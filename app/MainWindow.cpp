@@ -3,6 +3,10 @@
 #include <array>
 #include <iostream>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <GL/glu.h>
 #include <QCursor>
 #include <QElapsedTimer>
@@ -84,6 +88,11 @@ void MainWindow::setDemo(int index)
         std::cerr << error.what() << std::endl;
     }
     camera.lookAt();
+#ifdef __GLIBC__
+    // The previous scene's memory, freed piecemeal, would otherwise stay
+    // with the process wherever a live block sits above it.
+    malloc_trim(0);
+#endif
 }
 
 OverlayState MainWindow::overlayState() const

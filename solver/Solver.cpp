@@ -228,7 +228,9 @@ void Solver::advance(PassMember passMember)
     using std::placeholders::_1;
     const int n = static_cast<int>(points.cols());
     const int numConstraints = std::min(assembled_, static_cast<int>(constraints.size()));
-    const std::function<void(int)> pass = std::bind(passMember, this, numConstraints, 0, _1);
+    const auto bound = std::bind(passMember, this, numConstraints, 0, _1);
+    // Held by reference, so that no thread's copy of it needs heap memory.
+    const std::function<void(int)> pass = std::cref(bound);
 
 #pragma omp parallel if (true)
     {
