@@ -37,8 +37,9 @@ namespace Zarvo {
 // thread splits its subtrees into two lanes and solves a row of each at a
 // time; the rows where its share had to be cut into lanes are solved alone
 // first. x, y and z of a row lie together, so the factor is read once per
-// sweep for all three. The factor itself is not copied: the sweep reads it
-// where the factorization keeps it.
+// sweep for all three. The factor's values are not copied: the sweep reads
+// them where the factorization keeps them, with one list of row indices per
+// supernode.
 class FactorSweep
 {
 public:

@@ -117,7 +117,7 @@ private:
         {
             return V::minus(sum, V::times(V::load(x[row[m]]), value[m]));
         }
-        Unknown* x;
+        const Unknown* x;
         const int* row;
         const double* value;
         int count;
