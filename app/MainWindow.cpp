@@ -20,7 +20,7 @@
 #include "demos/BucklingDemo.h"
 #include "demos/ClothDemo.h"
 #include "demos/GlDrawing.h"
-#include "demos/ResourceError.h"
+#include "scenes/ResourceError.h"
 #include "demos/ResourceFiles.h"
 #include "demos/ThinPlateDemo.h"
 

@@ -31,8 +31,8 @@
 #include "surface_mesh/Surface_mesh.h"
 
 #ifdef ZARVO_BENCH_SCENES
-#include "demos/SceneRecipe.h"
-#include "demos/SceneSetup.h"
+#include "scenes/SceneRecipe.h"
+#include "scenes/SceneSetup.h"
 #endif
 
 namespace {

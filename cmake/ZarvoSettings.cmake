@@ -8,6 +8,15 @@ function(zarvo_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
 endfunction()
 
+# The programs read the shipped scenes from resources/ beside the
+# executable; the copy runs on every build so that edited resources follow.
+function(zarvo_copy_resources target)
+  add_custom_target(${target}_resources ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_directory
+            ${PROJECT_SOURCE_DIR}/resources $<TARGET_FILE_DIR:${target}>/resources)
+  add_dependencies(${target} ${target}_resources)
+endfunction()
+
 # Qt-free libraries and their tests: warnings, plus the sanitizers when asked,
 # plus coverage instrumentation for the fuzz build.
 function(zarvo_core_target target)

@@ -20,7 +20,6 @@ public:
     void init(Camera& camera) override;
     void initGL() override;
     void draw(bool shadow, bool wireframe) override;
-    void keyPress(QKeyEvent* event) override;
 
     // The held vertex group; the solver holds it too.
     std::shared_ptr<Zarvo::HandleConstraint> fixedHandle;
@@ -28,10 +27,4 @@ public:
     std::shared_ptr<Zarvo::HandleConstraint> movingHandle;
     QImage texture;
     GLuint textureId = 0;
-    // Total downward displacement applied to movingHandle so far.
-    double handleOffset = 0.0;
-
-private:
-    // Moves the moving group's targets by `dy` along y.
-    void lift(double dy);
 };

@@ -3,18 +3,10 @@
 #include <memory>
 
 #include <GL/glu.h>
-#include <QKeyEvent>
 
 #include "demos/GlDrawing.h"
-#include "demos/SceneSetup.h"
 
 namespace {
-
-// Left is refused once the pinned points stand at 0.4 of their start spread
-// or closer: from the start it works five times (down to 0.32768).
-const double smallestGatherScale = 0.4;
-const double gatherFactor = 0.8;
-const double spreadFactor = 1.2;
 
 struct QuadricDeleter
 {
@@ -55,7 +47,6 @@ void ClothDemo::init(Camera& camera)
     readMesh();
     texture = loadImage(recipe.imageFiles.at(0));
     handle = buildBody(camera).handles.at(0);
-    handleScale = 1.0;
 }
 
 void ClothDemo::initGL()
@@ -74,22 +65,4 @@ void ClothDemo::draw(bool, bool wireframe)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     drawTriangles(textureId);
     glDisable(GL_BLEND);
-}
-
-void ClothDemo::keyPress(QKeyEvent* event)
-{
-    if (!handle)
-        return;
-    if (event->key() == Qt::Key_Left && handleScale > smallestGatherScale)
-        scaleHandle(gatherFactor);
-    else if (event->key() == Qt::Key_Right)
-        scaleHandle(spreadFactor);
-}
-
-void ClothDemo::scaleHandle(double factor)
-{
-    handleScale *= factor;
-    Eigen::Matrix3d scaleX = Eigen::Matrix3d::Identity();
-    scaleX(0, 0) = factor;
-    moveHandle(*handle, scaleX, Eigen::Vector3d::Zero());
 }

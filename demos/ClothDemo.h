@@ -20,16 +20,9 @@ public:
     void init(Camera& camera) override;
     void initGL() override;
     void draw(bool shadow, bool wireframe) override;
-    void keyPress(QKeyEvent* event) override;
 
     // The nine pinned points; the solver holds it too.
     std::shared_ptr<Zarvo::HandleConstraint> handle;
     QImage texture;
     GLuint textureId = 0;
-    // Product of all x-scalings applied to the handle so far.
-    double handleScale = 1.0;
-
-private:
-    // Scales the x coordinates of the handle targets about x = 0.
-    void scaleHandle(double factor);
 };

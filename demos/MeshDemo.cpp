@@ -4,11 +4,12 @@
 #include <utility>
 
 #include <GL/glu.h>
+#include <QKeyEvent>
 #include <QPoint>
 
 #include "app/Camera.h"
 #include "demos/ResourceFiles.h"
-#include "demos/SceneSetup.h"
+#include "scenes/SceneSetup.h"
 
 using Point = surface_mesh::Vector<double, 3>;
 
@@ -60,6 +61,16 @@ void MeshDemo::click(const QPoint& position)
         pickedVertex = nearestVertex(mesh, Eigen::Vector3d(x, y, z), recipe.pickRadius);
 }
 
+void MeshDemo::keyPress(QKeyEvent* event)
+{
+    static const std::pair<int, SceneKey> arrows[] = {
+        {Qt::Key_Left, SceneKey::Left}, {Qt::Key_Right, SceneKey::Right},
+        {Qt::Key_Up, SceneKey::Up}, {Qt::Key_Down, SceneKey::Down}};
+    for (const auto& [qtKey, key] : arrows)
+        if (event->key() == qtKey)
+            keys.press(key);
+}
+
 void MeshDemo::readMesh()
 {
     readSceneMesh(recipe, resourceFolder(), mesh);
@@ -78,6 +89,7 @@ SceneBody MeshDemo::buildBody(Camera& camera)
     solver = body.solver;
     pickedVertex = -1;
     clickForce = body.clickForce;
+    keys = body.keys;
     camera = Camera(recipe.eye, recipe.center);
     return body;
 }

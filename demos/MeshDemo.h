@@ -7,8 +7,9 @@
 #include <QImage>
 
 #include "demos/Demo.h"
-#include "demos/SceneBody.h"
-#include "demos/SceneRecipe.h"
+#include "scenes/HandleKeys.h"
+#include "scenes/SceneBody.h"
+#include "scenes/SceneRecipe.h"
 #include "solver/ClickForce.h"
 
 // The behaviour that every scene shares: set-up from a recipe, one solver
@@ -22,11 +23,15 @@ public:
     void step() override;
     void updateArrays() override;
     void click(const QPoint& position) override;
+    // The arrow keys act on the pinned groups as the recipe says.
+    void keyPress(QKeyEvent* event) override;
 
     // The mouse force; the solver's force list holds it too.
     std::shared_ptr<Zarvo::ClickForce> clickForce;
     // Vertex chosen by the last click, -1 = none; every step resets it.
     int pickedVertex = -1;
+    // The arrow keys' actions and how far they have moved each group.
+    HandleKeys keys;
 
 protected:
     explicit MeshDemo(SceneRecipe recipe);

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QGLWidget>
 
-#include "demos/SceneSetup.h"
+#include "scenes/SceneSetup.h"
 
 std::string resourceFolder()
 {

@@ -70,10 +70,6 @@ void ThinPlateDemo::draw(bool shadow, bool wireframe)
     drawPlate();
 }
 
-void ThinPlateDemo::keyPress(QKeyEvent*)
-{
-}
-
 void ThinPlateDemo::drawWall() const
 {
     setMaterial({0.3f, 0.3f, 0.3f, 1.0f}, {0.8f, 0.8f, 0.8f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f},

@@ -17,7 +17,6 @@ public:
     void init(Camera& camera) override;
     void initGL() override;
     void draw(bool shadow, bool wireframe) override;
-    void keyPress(QKeyEvent* event) override;
 
     QImage metalImage;
     QImage stoneImage;

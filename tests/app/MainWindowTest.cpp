@@ -288,15 +288,15 @@ TEST_F(WindowTest, ArrowsMoveTheCameraOnlyInCameraMode)
     // Interactive mode: Left gathers the pinned points, x only, by 0.8.
     press(Qt::Key_Left);
     EXPECT_EQ(window->camera.eye, start.eye);
-    EXPECT_EQ(cloth->handleScale, 0.8);
+    EXPECT_EQ(cloth->keys.scale(0).x(), 0.8);
     EXPECT_EQ(cloth->handle->targets.row(0), (0.8 * targets.row(0)).eval());
     EXPECT_EQ(cloth->handle->targets.bottomRows(2), targets.bottomRows(2));
-    const double scale = cloth->handleScale;
+    const double scale = cloth->keys.scale(0).x();
 
     press(Qt::Key_Space);
     press(Qt::Key_Up);
     press(Qt::Key_Left);
-    EXPECT_EQ(cloth->handleScale, scale);
+    EXPECT_EQ(cloth->keys.scale(0).x(), scale);
     Camera expected = start;
     expected.moveForward(1.0f);
     expected.strafe(-1.0f);
@@ -322,16 +322,16 @@ TEST_F(WindowTest, ClothLeftGathersFiveTimesFromTheStartAndRefusesTheSixth)
     auto* cloth = dynamic_cast<ClothDemo*>(window->demo.get());
     const Eigen::Matrix3Xd start = cloth->handle->targets;
     press(Qt::Key_Left);
-    EXPECT_DOUBLE_EQ(cloth->handleScale, 0.8);
+    EXPECT_DOUBLE_EQ(cloth->keys.scale(0).x(), 0.8);
     // Only x moves, about x = 0; some pinned points stand in front of the others.
     EXPECT_EQ(cloth->handle->targets.row(0), 0.8 * start.row(0));
     EXPECT_EQ(cloth->handle->targets.bottomRows(2), start.bottomRows(2));
     for (int i = 0; i < 4; ++i)
         press(Qt::Key_Left);
-    EXPECT_DOUBLE_EQ(cloth->handleScale, 0.32768);
+    EXPECT_DOUBLE_EQ(cloth->keys.scale(0).x(), 0.32768);
     const Eigen::Matrix3Xd gathered = cloth->handle->targets;
     press(Qt::Key_Left);
-    EXPECT_DOUBLE_EQ(cloth->handleScale, 0.32768);
+    EXPECT_DOUBLE_EQ(cloth->keys.scale(0).x(), 0.32768);
     EXPECT_EQ(cloth->handle->targets, gathered);
 }
 

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "demos/ResourceError.h"
-#include "demos/SceneRecipe.h"
-#include "demos/SceneSetup.h"
+#include "scenes/ResourceError.h"
+#include "scenes/SceneRecipe.h"
+#include "scenes/SceneSetup.h"
 #include "tools/fuzz/ReaderFuzzer.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "demos/SceneRecipe.h"
-#include "demos/SceneSetup.h"
+#include "scenes/SceneRecipe.h"
+#include "scenes/SceneSetup.h"
 #include "surface_mesh/Surface_mesh.h"
 
 namespace {

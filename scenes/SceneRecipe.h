@@ -2,19 +2,25 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include <Eigen/Core>
+
+#include "scenes/KeyAction.h"
 
 // The values that make one scene: its files, weights, handles, forces,
 // camera and pick radius. Free of Qt and GL, so tests and benchmarks can
 // build a scene's body without a window (SceneSetup.h).
 struct SceneRecipe
 {
-    // Mesh file inside the resource folder, e.g. "cloth_mesh.obj".
+    // Whether meshFile and imageFiles name files inside the resource folder
+    // (the shipped scenes) or are paths (a scene read from a file).
+    bool inResourceFolder = true;
+    // Mesh file, e.g. "cloth_mesh.obj".
     std::string meshFile;
-    // Image files inside the resource folder, in the order the scene uploads them.
+    // Image files, in the order the scene uploads them.
     std::vector<std::string> imageFiles;
     // Smallest vertex count for which every pinned index exists.
     int minimumVertexCount = 0;
@@ -24,12 +30,19 @@ struct SceneRecipe
     // widen them to double on every call.
     float strainWeight = 0.0f;
     float bendingWeight = 0.0f;
+    // Mass per unit of area. Only bodies read from files change it: a
+    // lighter body loads its pins less (the handles' stiffness is fixed).
+    double density = 1.0;
+    // Local/global passes per step, less one.
+    int iterations = 10;
     // The pinned vertex groups for a mesh of `vertexCount` vertices, one
     // handle each, in the order the handles are added to the solver.
     std::function<std::vector<std::vector<int>>(int vertexCount)> handleGroups;
     // Optional: changes the start targets (3 x k, one column per pinned
     // vertex) of handle `group` before the handle is made.
     std::function<void(std::size_t group, Eigen::Matrix3Xd& targets)> shapeTargets;
+    // What the arrow keys do to the groups (HandleKeys).
+    std::map<SceneKey, KeyAction> keys;
     // The mouse push on the picked vertex, used as an acceleration.
     Eigen::Vector3d clickForce = Eigen::Vector3d::Zero();
     // A click picks the nearest vertex closer than this squared distance.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "constraints/HandleConstraint.h"
+#include "scenes/HandleKeys.h"
 #include "solver/ClickForce.h"
 #include "solver/Solver.h"
 
@@ -17,4 +18,6 @@ struct SceneBody
     std::vector<std::shared_ptr<Zarvo::HandleConstraint>> handles;
     // Added to the solver with vertex -1 (no pick).
     std::shared_ptr<Zarvo::ClickForce> clickForce;
+    // The recipe's arrow keys, acting on `handles`.
+    HandleKeys keys;
 };

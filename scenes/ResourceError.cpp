@@ -1,4 +1,4 @@
-#include "demos/ResourceError.h"
+#include "scenes/ResourceError.h"
 
 ResourceError::ResourceError(const std::string& message)
     : std::runtime_error(message)

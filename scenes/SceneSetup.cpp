@@ -1,11 +1,12 @@
-#include "demos/SceneSetup.h"
+#include "scenes/SceneSetup.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
 #include "constraints/ConstraintFactories.h"
-#include "demos/ResourceError.h"
+#include "scenes/MeshMeasures.h"
+#include "scenes/ResourceError.h"
 #include "surface_mesh/IO.h"
 #include "solver/GravityForce.h"
 
@@ -14,66 +15,12 @@ namespace {
 using surface_mesh::Surface_mesh;
 using Point = surface_mesh::Vector<double, 3>;
 
-bool allFinite(const Surface_mesh& mesh)
-{
-    const auto points = mesh.find_vertex_property<Point>("v:point");
-    for (const Point& p : points.vector())
-        if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]))
-            return false;
-    return true;
-}
-
-// Vertices that no face uses: the solver would give them no mass and no
-// rows, so the factorization could not determine them.
-int verticesOnNoFace(const Surface_mesh& mesh)
-{
-    int count = 0;
-    for (const auto v : mesh.vertices())
-        count += mesh.halfedge(v).is_valid() ? 0 : 1;
-    return count;
-}
-
-// Elements the solver cannot simulate: their constraint rows and masses lie
-// so many orders of magnitude from the rest of the body's that the
-// factorized system returns garbage (seen with edges of 1e-43 beside edges
-// of 1e14). An edge must reach this fraction of the mesh's size (its
-// bounding-box diagonal), and the triangle of a face's first three corners
-// (which carries its mass) this fraction of its longest edge squared.
-constexpr double shortestEdgeRatio = 1e-4;
-constexpr double thinnestTriangleRatio = 1e-4;
-
-double boundingBoxDiagonal(const Surface_mesh& mesh)
-{
-    Point low = mesh.position(surface_mesh::Vertex(0));
-    Point high = low;
-    for (const auto v : mesh.vertices()) {
-        for (int c = 0; c < 3; ++c) {
-            low[c] = std::min(low[c], mesh.position(v)[c]);
-            high[c] = std::max(high[c], mesh.position(v)[c]);
-        }
-    }
-    return norm(high - low);
-}
-
 bool hasDegenerateFaces(const Surface_mesh& mesh)
 {
-    const double shortestEdge = shortestEdgeRatio * boundingBoxDiagonal(mesh);
-    std::vector<Point> corners;
-    for (const auto f : mesh.faces()) {
-        corners.clear();
-        for (const auto v : mesh.vertices(f))
-            corners.push_back(mesh.position(v));
-        double longest = 0.0;
-        for (std::size_t k = 0; k < corners.size(); ++k) {
-            const double length = norm(corners[(k + 1) % corners.size()] - corners[k]);
-            if (!(length >= shortestEdge))
-                return true;
-            longest = std::max(longest, length);
-        }
-        const double area = 0.5 * norm(cross(corners[1] - corners[0], corners[2] - corners[0]));
-        if (!(area >= thinnestTriangleRatio * longest * longest))
+    const double size = boundingBoxDiagonal(mesh);
+    for (const auto f : mesh.faces())
+        if (isDegenerateFace(mesh, f, size))
             return true;
-    }
     return false;
 }
 
@@ -104,10 +51,15 @@ std::string resourceName(const std::string& file)
     return "resources/" + file;
 }
 
+std::string meshName(const SceneRecipe& recipe)
+{
+    return recipe.inResourceFolder ? resourceName(recipe.meshFile) : recipe.meshFile;
+}
+
 void readSceneMesh(const SceneRecipe& recipe, const std::string& resourceFolder,
                    Surface_mesh& mesh)
 {
-    const std::string name = resourceName(recipe.meshFile);
+    const std::string name = meshName(recipe);
     if (!surface_mesh::read_mesh(mesh, resourceFolder + "/" + recipe.meshFile))
         throw ResourceError("cannot read mesh " + name);
     if (mesh.face_count() == 0)
@@ -158,6 +110,8 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
                                             static_cast<Eigen::Index>(mesh.vertex_count()));
     Eigen::SparseMatrix<double> masses;
     Zarvo::buildMassMatrix(mesh, masses);
+    if (recipe.density != 1.0)
+        masses *= recipe.density;
     body.solver = std::make_shared<Zarvo::Solver>(view, masses);
 
     Zarvo::forEachEdge(mesh, std::bind(&Zarvo::addStrainConstraint, body.solver,
@@ -174,16 +128,18 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
         body.solver->addConstraint(handle);
         body.handles.push_back(handle);
     }
+    body.keys = HandleKeys(recipe.keys, body.handles);
 
     auto gravity = std::make_shared<Zarvo::GravityForce>();
     gravity->gravity = Eigen::Vector3d(0, -10, 0);
     body.solver->addForce(gravity);
+    body.solver->setIterations(recipe.iterations);
     body.solver->initialize();
     // A zero pivot (a vertex that neither mass nor a constraint row holds,
     // such as the corner of a face whose corners coincide) would leave every
     // later solve unchanged and the body falling freely.
     if (body.solver->ldlt.info() != Eigen::Success)
-        throw ResourceError("mesh " + resourceName(recipe.meshFile)
+        throw ResourceError("mesh " + meshName(recipe)
                             + " gives a system that the solver cannot factorize");
 
     Zarvo::forEachFace(mesh, faceCollector);

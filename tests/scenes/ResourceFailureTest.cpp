@@ -7,9 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "demos/ResourceError.h"
-#include "demos/SceneRecipe.h"
-#include "demos/SceneSetup.h"
+#include "scenes/ResourceError.h"
+#include "scenes/SceneRecipe.h"
+#include "scenes/SceneSetup.h"
 #include "surface_mesh/IO.h"
 #include "surface_mesh/Surface_mesh.h"
 

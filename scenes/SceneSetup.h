@@ -7,8 +7,8 @@
 #include <Eigen/Core>
 
 #include "constraints/HandleConstraint.h"
-#include "demos/SceneBody.h"
-#include "demos/SceneRecipe.h"
+#include "scenes/SceneBody.h"
+#include "scenes/SceneRecipe.h"
 #include "solver/MeshAdapters.h"
 #include "surface_mesh/Surface_mesh.h"
 
@@ -18,6 +18,8 @@
 
 // The user-facing name of a resource file: "resources/" + file.
 std::string resourceName(const std::string& file);
+// How messages name the recipe's mesh: its resource name, or its path.
+std::string meshName(const SceneRecipe& recipe);
 
 // Reads recipe.meshFile from `resourceFolder` (a path without trailing
 // slash) into `mesh`. Throws ResourceError, naming the file, when it cannot

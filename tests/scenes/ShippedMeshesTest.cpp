@@ -10,8 +10,8 @@
 
 #include <Eigen/Geometry>
 
-#include "demos/SceneRecipe.h"
-#include "demos/SceneSetup.h"
+#include "scenes/SceneRecipe.h"
+#include "scenes/SceneSetup.h"
 #include "surface_mesh/Surface_mesh.h"
 
 namespace {

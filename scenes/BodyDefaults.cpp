@@ -1,0 +1,134 @@
+#include "scenes/BodyDefaults.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "scenes/MeshMeasures.h"
+#include "solver/MeshAdapters.h"
+
+namespace {
+
+using surface_mesh::Surface_mesh;
+using Point = surface_mesh::Vector<double, 3>;
+
+// The shipped cloth's measures and values, which the defaults scale.
+constexpr double clothSize = 13.124404748406688;
+constexpr double clothEdge = 0.28390289147973824;
+constexpr double clothStrainWeight = 0.005;
+constexpr double clothBendingWeight = 8e-06;
+constexpr double clothClickForce = 5000.0;
+constexpr double clothPickRadius = 0.1;
+
+constexpr double topBand = 0.01;
+constexpr double pinPull = 1e-5;
+
+struct Extent
+{
+    Eigen::Vector3d low;
+    Eigen::Vector3d high;
+};
+
+Extent extentOf(const Surface_mesh& mesh)
+{
+    const Eigen::Map<const Eigen::Matrix3Xd> points(
+        mesh.position(surface_mesh::Vertex(0)).data(), 3, mesh.vertex_count());
+    return {points.rowwise().minCoeff(), points.rowwise().maxCoeff()};
+}
+
+double area(const Surface_mesh& mesh)
+{
+    Eigen::SparseMatrix<double> masses;
+    Zarvo::buildMassMatrix(mesh, masses);
+    return masses.sum();
+}
+
+Eigen::Vector3d viewDirection()
+{
+    return Eigen::Vector3d(0.2, -0.2, 1.0).normalized();
+}
+
+KeyAction scaleX(double factor, double limit)
+{
+    KeyAction action;
+    action.kind = KeyAction::Kind::Scale;
+    action.amount = Eigen::Vector3d(factor, 1.0, 1.0);
+    action.limit = limit;
+    return action;
+}
+
+KeyAction moveY(double dy, double limit)
+{
+    KeyAction action;
+    action.amount = Eigen::Vector3d(0.0, dy, 0.0);
+    action.limit = limit;
+    return action;
+}
+
+} // namespace
+
+std::vector<int> topVertices(const Surface_mesh& mesh)
+{
+    const Extent extent = extentOf(mesh);
+    const Eigen::Vector3d size = extent.high - extent.low;
+    const double diagonal = size.norm();
+    int axis = 1;
+    for (const int candidate : {1, 2, 0}) {
+        if (size[candidate] >= topBand * diagonal) {
+            axis = candidate;
+            break;
+        }
+    }
+    const double lowest = extent.high[axis] - topBand * size[axis];
+    std::vector<int> top;
+    for (const auto v : mesh.vertices())
+        if (mesh.position(v)[axis] >= lowest)
+            top.push_back(v.idx());
+    return top;
+}
+
+void fitMaterial(const Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe)
+{
+    const double s = boundingBoxDiagonal(mesh);
+    const double h = meanEdgeLength(mesh);
+    const double density = std::min(1.0, pinPull * s * pinnedCount / area(mesh));
+    recipe.density = density;
+    recipe.strainWeight = static_cast<float>(
+        clothStrainWeight * std::sqrt(density * (h / clothEdge) * (s / clothSize)));
+    recipe.bendingWeight = static_cast<float>(
+        clothBendingWeight * std::sqrt(density * std::pow(s / clothSize, 3)));
+}
+
+void frameCamera(const Surface_mesh& mesh, SceneRecipe& recipe)
+{
+    const Extent extent = extentOf(mesh);
+    const Eigen::Vector3d centre = 0.5 * (extent.low + extent.high);
+    const double radius = 0.5 * (extent.high - extent.low).norm();
+    const double halfView = 22.5 * M_PI / 180.0;
+    const Eigen::Vector3d eye = centre - radius / std::sin(halfView) * viewDirection();
+    const Eigen::Vector3d ahead = eye + viewDirection();
+    for (int c = 0; c < 3; ++c) {
+        recipe.eye[c] = static_cast<float>(eye[c]);
+        recipe.center[c] = static_cast<float>(ahead[c]);
+    }
+    recipe.clickForce = recipe.clickForce.norm() * viewDirection();
+}
+
+SceneRecipe defaultRecipe(const Surface_mesh& mesh, const std::string& path)
+{
+    const double s = boundingBoxDiagonal(mesh);
+    const double h = meanEdgeLength(mesh);
+    SceneRecipe recipe;
+    recipe.inResourceFolder = false;
+    recipe.meshFile = path;
+    const std::vector<int> top = topVertices(mesh);
+    recipe.handleGroups = [top](int) { return std::vector<std::vector<int>>{top}; };
+    fitMaterial(mesh, static_cast<int>(top.size()), recipe);
+    recipe.keys[SceneKey::Left] = scaleX(0.8, 0.4);
+    recipe.keys[SceneKey::Right] = scaleX(1.25, 2.5);
+    recipe.keys[SceneKey::Up] = moveY(0.05 * s, 0.5 * s);
+    recipe.keys[SceneKey::Down] = moveY(-0.05 * s, 0.5 * s);
+    recipe.clickForce = Eigen::Vector3d(0, 0, clothClickForce * s / clothSize);
+    recipe.pickRadius = clothPickRadius * (h / clothEdge) * (h / clothEdge);
+    frameCamera(mesh, recipe);
+    return recipe;
+}

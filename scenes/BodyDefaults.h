@@ -1,0 +1,39 @@
+#pragma once
+
+#include <vector>
+
+#include "scenes/SceneRecipe.h"
+#include "surface_mesh/Surface_mesh.h"
+
+// What a mesh gets where no scene file says otherwise. Everything follows
+// the mesh's size s (its bounding-box diagonal) and mean edge length h,
+// measured against the shipped cloth (s = 13.124, h = 0.2839), so that a
+// mesh of any size and resolution hangs like the cloth.
+
+// The vertices along the mesh's top: within 1% of its height of its largest
+// y. A mesh flat in y (height below 1% of s) takes its largest z instead,
+// and one flat in z too its largest x.
+std::vector<int> topVertices(const surface_mesh::Surface_mesh& mesh);
+
+// Density and weights for a mesh with `pinnedCount` pinned vertices.
+// The density keeps the weight each pin carries to 1e-5 s of pull on its
+// handle (whose stiffness is fixed), at most 1: density = min(1, 1e-5 s P
+// / A) for area A and P pins. The strain weight follows the membrane
+// stiffness that gives the cloth's stretch: 0.005 sqrt(density (h / h_c)
+// (s / s_c)); the bending weight the bending stiffness that gives its
+// folds: 8e-6 sqrt(density (s / s_c)^3).
+void fitMaterial(const surface_mesh::Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe);
+
+// The whole default scene of the mesh read from `path`: pinned along its top (topVertices) with fitMaterial, 10
+// iterations, no images; Left / Right gather and spread the pins along x
+// about their centre (down to 0.4, up to 2.5 of their spread), Up / Down
+// move them by 0.05 s (at most 0.5 s from the start); the mouse pushes with
+// 5000 s / s_c away from the camera and picks within (h / h_c)^2 0.1 squared
+// distance; the camera frames the body (framedCamera).
+SceneRecipe defaultRecipe(const surface_mesh::Surface_mesh& mesh, const std::string& path);
+
+// Sets the recipe's eye and centre so that the whole body is in view: the
+// eye looks along (0.2, -0.2, 1) at the centre of the bounding box, from
+// where the box's bounding sphere fills the 45-degree field of view; the
+// centre is one unit ahead of the eye. Also sets the mouse force's direction.
+void frameCamera(const surface_mesh::Surface_mesh& mesh, SceneRecipe& recipe);

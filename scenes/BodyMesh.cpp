@@ -1,0 +1,166 @@
+#include "scenes/BodyMesh.h"
+
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "scenes/MeshMeasures.h"
+#include "scenes/ResourceError.h"
+#include "surface_mesh/IO.h"
+
+namespace {
+
+using surface_mesh::Face;
+using surface_mesh::Surface_mesh;
+using surface_mesh::Vertex;
+using Point = surface_mesh::Vector<double, 3>;
+
+// Redirects standard error into a buffer while alive, so that a reader's
+// per-face messages can be condensed into one line per kind.
+class CapturedErrors
+{
+public:
+    CapturedErrors() : saved_(std::cerr.rdbuf(buffer_.rdbuf())) {}
+    ~CapturedErrors() { std::cerr.rdbuf(saved_); }
+    CapturedErrors(const CapturedErrors&) = delete;
+    CapturedErrors& operator=(const CapturedErrors&) = delete;
+
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* saved_;
+};
+
+// Writes every distinct line of `messages` once, each with its count, and
+// returns how many lines came from add_face (one per refused face).
+int reportReaderMessages(const std::string& messages, const std::string& name)
+{
+    std::vector<std::pair<std::string, int>> distinct;
+    std::istringstream lines(messages);
+    std::string line;
+    int refused = 0;
+    while (std::getline(lines, line)) {
+        if (line.find("add_face") != std::string::npos) {
+            ++refused;
+            continue;
+        }
+        auto found = distinct.begin();
+        while (found != distinct.end() && found->first != line)
+            ++found;
+        if (found == distinct.end())
+            distinct.emplace_back(line, 1);
+        else
+            ++found->second;
+    }
+    for (const auto& [text, count] : distinct)
+        std::cerr << name << ": " << text << (count > 1 ? " (" + std::to_string(count) + " times)" : "")
+                  << '\n';
+    return refused;
+}
+
+void report(const std::string& name, int count, const char* what)
+{
+    if (count > 0)
+        std::cerr << name << ": " << count << ' ' << what << '\n';
+}
+
+// Copies the faces of `source` that `keep` accepts, and the vertices they use
+// in their order, into the empty `target`; `simulated` (per file vertex)
+// follows the copy. Returns how many of the copied faces `target` refused.
+template <typename Keep>
+int copyFaces(const Surface_mesh& source, const Keep& keep, Surface_mesh& target,
+              std::vector<int>& simulated)
+{
+    std::vector<int> used(source.vertex_count(), -1);
+    for (const auto f : source.faces())
+        if (keep(f))
+            for (const auto v : source.vertices(f))
+                used[v.idx()] = 0;
+    for (const auto v : source.vertices())
+        if (used[v.idx()] == 0)
+            used[v.idx()] = target.add_vertex(source.position(v)).idx();
+    for (int& index : simulated)
+        index = index < 0 ? -1 : used[index];
+
+    const auto sourceTexCoords = source.find_halfedge_property<Point>("h:texcoord");
+    auto targetTexCoords = target.obtain_halfedge_property<Point>("h:texcoord");
+    int refused = 0;
+    std::vector<Vertex> corners;
+    for (const auto f : source.faces()) {
+        if (!keep(f))
+            continue;
+        corners.clear();
+        for (const auto v : source.vertices(f))
+            corners.emplace_back(used[v.idx()]);
+        const Face added = target.add_face(corners);
+        if (!added.is_valid()) {
+            ++refused;
+            continue;
+        }
+        if (!sourceTexCoords)
+            continue;
+        for (const auto h : source.halfedges(f)) {
+            const Vertex corner(used[source.to_vertex(h).idx()]);
+            for (const auto g : target.halfedges(added))
+                if (target.to_vertex(g) == corner)
+                    targetTexCoords[g] = sourceTexCoords[h];
+        }
+    }
+    return refused;
+}
+
+} // namespace
+
+std::vector<int> readBodyMesh(const std::string& path, const std::string& name, Surface_mesh& mesh)
+{
+    int refused = 0;
+    {
+        const CapturedErrors errors;
+        const bool read = surface_mesh::read_mesh(mesh, path);
+        const std::string messages = errors.text();
+        if (!read) {
+            std::cerr << messages;
+            throw ResourceError("cannot read mesh " + name);
+        }
+        refused = reportReaderMessages(messages, name);
+    }
+    std::vector<int> simulated(mesh.vertex_count());
+    for (std::size_t i = 0; i < simulated.size(); ++i)
+        simulated[i] = static_cast<int>(i);
+
+    // Each copy leaves out degenerate faces and unused vertices; a face the
+    // copy refuses (two fans now meeting at one vertex) can leave a vertex
+    // unused again, hence the loop. Every round removes something.
+    const int fileVertices = static_cast<int>(mesh.vertex_count());
+    int degenerate = 0;
+    std::unique_ptr<Surface_mesh> current;
+    for (;;) {
+        const Surface_mesh& source = current ? *current : mesh;
+        const double size = boundingBoxDiagonal(source);
+        int dropped = 0;
+        for (const auto f : source.faces())
+            dropped += isDegenerateFace(source, f, size) ? 1 : 0;
+        if (dropped == 0 && verticesOnNoFace(source) == 0)
+            break;
+        degenerate += dropped;
+        auto next = std::make_unique<Surface_mesh>();
+        refused += copyFaces(source, [&](Face f) { return !isDegenerateFace(source, f, size); },
+                             *next, simulated);
+        current = std::move(next);
+    }
+    if (current) {
+        mesh.clear();
+        std::vector<int> same(current->vertex_count());
+        for (std::size_t i = 0; i < same.size(); ++i)
+            same[i] = static_cast<int>(i);
+        copyFaces(*current, [](Face) { return true; }, mesh, same);
+    }
+    report(name, refused, "faces that the mesh refuses (non-manifold or repeated corners) skipped");
+    report(name, degenerate, "degenerate faces (edges or areas near zero for its size) skipped");
+    report(name, fileVertices - static_cast<int>(mesh.vertex_count()),
+           "vertices on no face left out");
+    if (mesh.face_count() == 0)
+        throw ResourceError("mesh " + name + " has no faces");
+    return simulated;
+}

@@ -1,0 +1,66 @@
+#include "scenes/HandleKeys.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "scenes/SceneSetup.h"
+
+HandleKeys::HandleKeys(std::map<SceneKey, KeyAction> actions,
+                       std::vector<std::shared_ptr<Zarvo::HandleConstraint>> handles)
+    : actions_(std::move(actions)),
+      handles_(std::move(handles)),
+      scales_(handles_.size(), Eigen::Vector3d::Ones()),
+      travels_(handles_.size(), Eigen::Vector3d::Zero())
+{
+    for (const auto& [key, action] : actions_)
+        if (action.group < 0 || action.group >= static_cast<int>(handles_.size()))
+            throw std::out_of_range(std::string("key ") + sceneKeyName(key) + " moves group "
+                                    + std::to_string(action.group) + " of "
+                                    + std::to_string(handles_.size()));
+}
+
+bool HandleKeys::press(SceneKey key)
+{
+    const auto found = actions_.find(key);
+    if (found == actions_.end() || refused(found->second))
+        return false;
+    apply(found->second);
+    return true;
+}
+
+bool HandleKeys::refused(const KeyAction& action) const
+{
+    if (!action.limit)
+        return false;
+    const double limit = *action.limit;
+    if (action.kind == KeyAction::Kind::Move) {
+        // For a displacement along one axis the unit vector is exact, so
+        // the travel compared is exactly the summed displacement.
+        const Eigen::Vector3d direction = action.amount / action.amount.norm();
+        return travels_[action.group].dot(direction) >= limit;
+    }
+    const Eigen::Vector3d& scale = scales_[action.group];
+    for (int axis = 0; axis < 3; ++axis) {
+        const double factor = action.amount[axis];
+        if ((factor < 1.0 && scale[axis] <= limit) || (factor > 1.0 && scale[axis] >= limit))
+            return true;
+    }
+    return false;
+}
+
+void HandleKeys::apply(const KeyAction& action)
+{
+    Zarvo::HandleConstraint& handle = *handles_[action.group];
+    if (action.kind == KeyAction::Kind::Move) {
+        travels_[action.group] += action.amount;
+        moveHandle(handle, Eigen::Matrix3d::Identity(), action.amount);
+        return;
+    }
+    scales_[action.group] = scales_[action.group].cwiseProduct(action.amount);
+    const Eigen::Vector3d about = action.about ? *action.about
+                                               : Eigen::Vector3d(handle.targets.rowwise().mean());
+    Eigen::Matrix3d linear = Eigen::Matrix3d::Identity();
+    linear.diagonal() = action.amount;
+    moveHandle(handle, linear, about - linear * about);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "surface_mesh/Surface_mesh.h"
+
+// Measures of a mesh that scene set-up decides by.
+
+// Whether every vertex coordinate is finite.
+bool allFinite(const surface_mesh::Surface_mesh& mesh);
+
+// Vertices that no face uses: the solver would give them no mass and no
+// rows, so the factorization could not determine them.
+int verticesOnNoFace(const surface_mesh::Surface_mesh& mesh);
+
+// The diagonal of the bounding box of the finite vertex positions; 0 for a
+// mesh without any.
+double boundingBoxDiagonal(const surface_mesh::Surface_mesh& mesh);
+
+// The mean length of the mesh's edges; 0 for a mesh without edges.
+double meanEdgeLength(const surface_mesh::Surface_mesh& mesh);
+
+// Whether face `f` is one the solver cannot simulate: its constraint rows and
+// masses would lie so many orders of magnitude from the rest of the body's
+// that the factorized system returns garbage (seen with edges of 1e-43 beside
+// edges of 1e14). An edge must reach 1e-4 of `size` (the mesh's bounding-box
+// diagonal), and the triangle of the face's first three corners (which
+// carries its mass) 1e-4 of its longest edge squared; a non-finite corner
+// makes the face degenerate too.
+bool isDegenerateFace(const surface_mesh::Surface_mesh& mesh, surface_mesh::Face f, double size);

@@ -1,0 +1,325 @@
+#include "scenes/SceneFile.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "scenes/BodyDefaults.h"
+#include "scenes/BodyMesh.h"
+#include "scenes/JsonField.h"
+#include "scenes/ResourceError.h"
+#include "scenes/SceneSetup.h"
+
+namespace {
+
+using surface_mesh::Surface_mesh;
+using Point = surface_mesh::Vector<double, 3>;
+
+// The pinned groups as the solver numbers the vertices, with the offsets
+// that move each group's targets from where its vertices start.
+struct Pins
+{
+    std::vector<std::vector<int>> groups;
+    std::vector<std::vector<Eigen::Vector3d>> offsets;
+};
+
+// Collects one group's vertices, each once, in the order they are named.
+class GroupBuilder
+{
+public:
+    GroupBuilder(const std::vector<int>& simulated, std::size_t vertexCount)
+        : simulated_(simulated), chosen_(vertexCount, false)
+    {
+    }
+
+    // A vertex given by its number in the file.
+    void addFileVertex(int fileIndex, const JsonField& field)
+    {
+        const int vertex = simulated_[fileIndex];
+        if (vertex < 0)
+            field.fail("is vertex " + std::to_string(fileIndex)
+                       + ", which is on no face the body keeps");
+        add(vertex);
+    }
+
+    // The kept vertices of the file's range, left-out ones passed over.
+    void addFileRange(int first, int last)
+    {
+        const int step = first <= last ? 1 : -1;
+        for (int i = first;; i += step) {
+            if (simulated_[i] >= 0)
+                add(simulated_[i]);
+            if (i == last)
+                break;
+        }
+    }
+
+    void add(int vertex)
+    {
+        if (!chosen_[vertex]) {
+            chosen_[vertex] = true;
+            group.push_back(vertex);
+        }
+    }
+
+    std::vector<int> group;
+
+private:
+    const std::vector<int>& simulated_;
+    std::vector<bool> chosen_;
+};
+
+Eigen::Vector3d positionOf(const Surface_mesh& mesh, surface_mesh::Vertex v)
+{
+    const Point& p = mesh.position(v);
+    return Eigen::Vector3d(p[0], p[1], p[2]);
+}
+
+void addRange(const JsonField& range, int fileVertexCount, GroupBuilder& builder)
+{
+    const auto ends = range.elements(2);
+    if (ends.size() != 2)
+        range.fail("must be [first, last]");
+    builder.addFileRange(ends[0].integer(0, fileVertexCount - 1),
+                         ends[1].integer(0, fileVertexCount - 1));
+}
+
+void addPlane(const JsonField& plane, const Surface_mesh& mesh, GroupBuilder& builder)
+{
+    plane.expectKeys({"point", "normal", "distance"});
+    const Eigen::Vector3d point = plane["point"].vector();
+    const Eigen::Vector3d normal = plane["normal"].vector();
+    if (!(normal.norm() > 0))
+        plane["normal"].fail("must not be zero");
+    const Eigen::Vector3d unit = normal.normalized();
+    const double distance = plane["distance"].nonNegative();
+    for (const auto v : mesh.vertices())
+        if (std::abs((positionOf(mesh, v) - point).dot(unit)) <= distance)
+            builder.add(v.idx());
+}
+
+void addBox(const JsonField& box, const Surface_mesh& mesh, GroupBuilder& builder)
+{
+    box.expectKeys({"min", "max"});
+    const Eigen::Vector3d low = box["min"].vector();
+    const Eigen::Vector3d high = box["max"].vector();
+    if ((low.array() > high.array()).any())
+        box["max"].fail("must not lie below min on any axis");
+    for (const auto v : mesh.vertices()) {
+        const Eigen::Vector3d p = positionOf(mesh, v);
+        if ((p.array() >= low.array()).all() && (p.array() <= high.array()).all())
+            builder.add(v.idx());
+    }
+}
+
+Pins readPins(const JsonField& pins, const Surface_mesh& mesh, const std::vector<int>& simulated)
+{
+    const int fileVertexCount = static_cast<int>(simulated.size());
+    Pins result;
+    for (const JsonField& group : pins.elements(1)) {
+        group.expectKeys({"indices", "range", "ranges", "plane", "box", "offsets"});
+        GroupBuilder builder(simulated, mesh.vertex_count());
+        if (group.has("indices"))
+            for (const JsonField& index : group["indices"].elements())
+                builder.addFileVertex(index.integer(0, fileVertexCount - 1), index);
+        if (group.has("range"))
+            addRange(group["range"], fileVertexCount, builder);
+        if (group.has("ranges"))
+            for (const JsonField& range : group["ranges"].elements())
+                addRange(range, fileVertexCount, builder);
+        if (group.has("plane"))
+            addPlane(group["plane"], mesh, builder);
+        if (group.has("box"))
+            addBox(group["box"], mesh, builder);
+        if (builder.group.empty())
+            group.fail("selects no vertex");
+        std::vector<Eigen::Vector3d> offsets;
+        if (group.has("offsets"))
+            for (const JsonField& offset : group["offsets"].elements(1))
+                offsets.push_back(offset.vector());
+        result.groups.push_back(std::move(builder.group));
+        result.offsets.push_back(std::move(offsets));
+    }
+    return result;
+}
+
+void usePins(const Pins& pins, SceneRecipe& recipe)
+{
+    recipe.handleGroups = [groups = pins.groups](int) { return groups; };
+    // Only non-zero components are added, so that a target keeps its exact
+    // start value (also a negative zero) where its offset is zero.
+    recipe.shapeTargets = [offsets = pins.offsets](std::size_t group, Eigen::Matrix3Xd& targets) {
+        const auto& cycle = offsets[group];
+        for (Eigen::Index k = 0; k < targets.cols() && !cycle.empty(); ++k) {
+            const Eigen::Vector3d& offset = cycle[k % cycle.size()];
+            for (int c = 0; c < 3; ++c)
+                if (offset[c] != 0.0)
+                    targets(c, k) += offset[c];
+        }
+    };
+}
+
+KeyAction readKeyAction(const JsonField& field, std::size_t groupCount)
+{
+    field.expectKeys({"group", "move", "scale", "about", "limit"});
+    KeyAction action;
+    action.group = field.has("group") ? field["group"].integer(0, static_cast<long long>(groupCount) - 1) : 0;
+    if (field.has("move") == field.has("scale"))
+        field.fail("must have either move or scale");
+    if (field.has("move")) {
+        action.amount = field["move"].vector();
+        if (!(action.amount.norm() > 0))
+            field["move"].fail("must not be zero");
+        if (field.has("about"))
+            field["about"].fail("applies to scale only");
+    } else {
+        action.kind = KeyAction::Kind::Scale;
+        const JsonField scale = field["scale"];
+        action.amount = scale.vector();
+        if (!(action.amount.array() > 0).all())
+            scale.fail("must have three factors above zero");
+        if (field.has("about"))
+            action.about = field["about"].vector();
+    }
+    if (field.has("limit"))
+        action.limit = field["limit"].positive();
+    return action;
+}
+
+std::map<SceneKey, KeyAction> readKeys(const JsonField& keys, std::size_t groupCount)
+{
+    keys.expectKeys({"Left", "Right", "Up", "Down"});
+    std::map<SceneKey, KeyAction> actions;
+    for (const SceneKey key : {SceneKey::Left, SceneKey::Right, SceneKey::Up, SceneKey::Down})
+        if (keys.has(sceneKeyName(key)))
+            actions[key] = readKeyAction(keys[sceneKeyName(key)], groupCount);
+    return actions;
+}
+
+std::array<float, 3> singlePrecision(const Eigen::Vector3d& v)
+{
+    return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    if (!file || !(text << file.rdbuf()))
+        throw ResourceError("cannot read scene file " + path);
+    return text.str();
+}
+
+nlohmann::json parse(const std::string& path)
+{
+    try {
+        return nlohmann::json::parse(readText(path));
+    } catch (const nlohmann::json::parse_error& error) {
+        // The library's own prefix ("[json.exception.parse_error.101] ")
+        // means nothing to a person.
+        const std::string what = error.what();
+        const auto end = what.find("] ");
+        throw ResourceError(path + ": invalid JSON: "
+                            + (end == std::string::npos ? what : what.substr(end + 2)));
+    }
+}
+
+std::string besideFile(const std::string& file, const std::string& relative)
+{
+    const std::filesystem::path path(relative);
+    if (path.is_absolute())
+        return path.lexically_normal().string();
+    return (std::filesystem::path(file).parent_path() / path).lexically_normal().string();
+}
+
+void readSceneFile(const std::string& path, LoadedScene& loaded)
+{
+    const nlohmann::json document = parse(path);
+    const JsonField root(document, "", path);
+    root.expectKeys({"mesh", "images", "texture_scale", "strain_weight", "bending_weight",
+                     "density", "iterations", "pins", "keys", "mouse", "camera"});
+    const std::string meshPath = besideFile(path, root["mesh"].string());
+    std::vector<int> simulated;
+    try {
+        simulated = readBodyMesh(meshPath, meshPath, loaded.mesh);
+    } catch (const ResourceError& error) {
+        throw ResourceError(path + ": mesh: " + error.what());
+    }
+    SceneRecipe recipe = defaultRecipe(loaded.mesh, meshPath);
+
+    if (root.has("images"))
+        for (const JsonField& image : root["images"].elements())
+            recipe.imageFiles.push_back(besideFile(path, image.string()));
+    if (root.has("texture_scale"))
+        recipe.texCoordScale = root["texture_scale"].nonNegative();
+
+    std::size_t groupCount = 1;
+    if (root.has("pins")) {
+        const Pins pins = readPins(root["pins"], loaded.mesh, simulated);
+        usePins(pins, recipe);
+        std::size_t pinned = 0;
+        for (const auto& group : pins.groups)
+            pinned += group.size();
+        fitMaterial(loaded.mesh, static_cast<int>(pinned), recipe);
+        groupCount = pins.groups.size();
+    }
+    if (root.has("density"))
+        recipe.density = root["density"].positive();
+    if (root.has("strain_weight"))
+        recipe.strainWeight = static_cast<float>(root["strain_weight"].nonNegative());
+    if (root.has("bending_weight"))
+        recipe.bendingWeight = static_cast<float>(root["bending_weight"].nonNegative());
+    if (root.has("iterations"))
+        recipe.iterations = root["iterations"].integer(1, 1000);
+    if (root.has("keys"))
+        recipe.keys = readKeys(root["keys"], groupCount);
+    if (root.has("mouse")) {
+        const JsonField mouse = root["mouse"];
+        mouse.expectKeys({"force", "pick_radius"});
+        if (mouse.has("force"))
+            recipe.clickForce = mouse["force"].vector();
+        if (mouse.has("pick_radius"))
+            recipe.pickRadius = mouse["pick_radius"].nonNegative();
+    }
+    if (root.has("camera")) {
+        const JsonField camera = root["camera"];
+        camera.expectKeys({"eye", "center"});
+        recipe.eye = singlePrecision(camera["eye"].vector());
+        recipe.center = singlePrecision(camera["center"].vector());
+    }
+    loaded.recipe = std::move(recipe);
+}
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+void loadScene(const std::string& scene, const std::string& resourceFolder, LoadedScene& loaded)
+{
+    const std::pair<const char*, SceneRecipe (*)()> shipped[] = {
+        {"cloth", clothRecipe}, {"shell", bucklingRecipe}, {"plate", plateRecipe}};
+    for (const auto& [name, recipe] : shipped) {
+        if (scene == name) {
+            loaded.recipe = recipe();
+            readSceneMesh(loaded.recipe, resourceFolder, loaded.mesh);
+            loaded.title = name;
+            return;
+        }
+    }
+    loaded.title = std::filesystem::path(scene).filename().string();
+    std::string lower = scene;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (endsWith(lower, ".json")) {
+        readSceneFile(scene, loaded);
+        return;
+    }
+    readBodyMesh(scene, scene, loaded.mesh);
+    loaded.recipe = defaultRecipe(loaded.mesh, scene);
+}

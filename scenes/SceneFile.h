@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "scenes/SceneRecipe.h"
+#include "surface_mesh/Surface_mesh.h"
+
+// A scene ready to build: its recipe and its read and checked mesh.
+struct LoadedScene
+{
+    SceneRecipe recipe;
+    surface_mesh::Surface_mesh mesh;
+    // How the scene is called to a person: "cloth", "flag.json", "flag.obj".
+    std::string title;
+};
+
+// Reads `scene` into `loaded`, which must be fresh: the name of a shipped
+// scene ("cloth", "shell" or "plate", its mesh read from `resourceFolder`),
+// a scene file (a name ending in ".json") or a mesh file (any other name,
+// which then gets the defaults of BodyDefaults.h). Throws ResourceError with
+// a message naming the file and, for a scene file, the field as a JSON path
+// and what is wrong with it.
+void loadScene(const std::string& scene, const std::string& resourceFolder, LoadedScene& loaded);
