@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "scenes/MeshMeasures.h"
 #include "solver/MeshAdapters.h"
@@ -20,7 +21,6 @@ constexpr double clothClickForce = 5000.0;
 constexpr double clothPickRadius = 0.1;
 
 constexpr double topBand = 0.01;
-constexpr double pinPull = 1e-5;
 
 struct Extent
 {
@@ -45,6 +45,34 @@ double area(const Surface_mesh& mesh)
 Eigen::Vector3d viewDirection()
 {
     return Eigen::Vector3d(0.2, -0.2, 1.0).normalized();
+}
+
+// The connected piece of every vertex, numbered 0, 1, ... in vertex order.
+std::vector<int> pieces(const Surface_mesh& mesh)
+{
+    std::vector<int> parent(mesh.vertex_count());
+    for (std::size_t i = 0; i < parent.size(); ++i)
+        parent[i] = static_cast<int>(i);
+    const auto root = [&parent](int i) {
+        while (parent[i] != i)
+            i = parent[i] = parent[parent[i]];
+        return i;
+    };
+    for (const auto e : mesh.edges()) {
+        const int a = root(mesh.to_vertex(mesh.halfedge(e, 0)).idx());
+        const int b = root(mesh.to_vertex(mesh.halfedge(e, 1)).idx());
+        parent[std::max(a, b)] = std::min(a, b);
+    }
+    std::vector<int> number(parent.size(), -1);
+    std::vector<int> piece(parent.size());
+    int count = 0;
+    for (std::size_t i = 0; i < parent.size(); ++i) {
+        const int r = root(static_cast<int>(i));
+        if (number[r] < 0)
+            number[r] = count++;
+        piece[i] = number[r];
+    }
+    return piece;
 }
 
 KeyAction scaleX(double factor, double limit)
@@ -78,11 +106,21 @@ std::vector<int> topVertices(const Surface_mesh& mesh)
             break;
         }
     }
-    const double lowest = extent.high[axis] - topBand * size[axis];
+    const std::vector<int> piece = pieces(mesh);
+    const int pieceCount = piece.empty() ? 0 : *std::max_element(piece.begin(), piece.end()) + 1;
+    std::vector<double> low(pieceCount, std::numeric_limits<double>::infinity());
+    std::vector<double> high(pieceCount, -std::numeric_limits<double>::infinity());
+    for (const auto v : mesh.vertices()) {
+        const double height = mesh.position(v)[axis];
+        low[piece[v.idx()]] = std::min(low[piece[v.idx()]], height);
+        high[piece[v.idx()]] = std::max(high[piece[v.idx()]], height);
+    }
     std::vector<int> top;
-    for (const auto v : mesh.vertices())
-        if (mesh.position(v)[axis] >= lowest)
+    for (const auto v : mesh.vertices()) {
+        const int p = piece[v.idx()];
+        if (mesh.position(v)[axis] >= high[p] - topBand * (high[p] - low[p]))
             top.push_back(v.idx());
+    }
     return top;
 }
 
@@ -90,7 +128,9 @@ void fitMaterial(const Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe)
 {
     const double s = boundingBoxDiagonal(mesh);
     const double h = meanEdgeLength(mesh);
-    const double density = std::min(1.0, pinPull * s * pinnedCount / area(mesh));
+    // A pin's pull is its share of the weight, 1e-4 (the solver's mass
+    // scale) x density x A x 10 (gravity) / P, over its stiffness 100.
+    const double density = std::min(1.0, s * pinnedCount / area(mesh));
     recipe.density = density;
     recipe.strainWeight = static_cast<float>(
         clothStrainWeight * std::sqrt(density * (h / clothEdge) * (s / clothSize)));

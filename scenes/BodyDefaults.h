@@ -10,15 +10,16 @@
 // measured against the shipped cloth (s = 13.124, h = 0.2839), so that a
 // mesh of any size and resolution hangs like the cloth.
 
-// The vertices along the mesh's top: within 1% of its height of its largest
-// y. A mesh flat in y (height below 1% of s) takes its largest z instead,
-// and one flat in z too its largest x.
+// The vertices along the top of each connected piece of the mesh (a garment
+// often comes as separate panels): within 1% of the piece's height of its
+// largest y. A mesh flat in y (height below 1% of s) takes z instead, and
+// one flat in z too x.
 std::vector<int> topVertices(const surface_mesh::Surface_mesh& mesh);
 
 // Density and weights for a mesh with `pinnedCount` pinned vertices.
-// The density keeps the weight each pin carries to 1e-5 s of pull on its
-// handle (whose stiffness is fixed), at most 1: density = min(1, 1e-5 s P
-// / A) for area A and P pins. The strain weight follows the membrane
+// The density keeps the weight each pin carries to at most 1e-5 s of pull
+// on its handle (whose stiffness is fixed), and is at most 1: density =
+// min(1, s P / A) for area A and P pins. The strain weight follows the membrane
 // stiffness that gives the cloth's stretch: 0.005 sqrt(density (h / h_c)
 // (s / s_c)); the bending weight the bending stiffness that gives its
 // folds: 8e-6 sqrt(density (s / s_c)^3).

@@ -217,7 +217,7 @@ nlohmann::json parse(const std::string& path)
 {
     try {
         return nlohmann::json::parse(readText(path));
-    } catch (const nlohmann::json::parse_error& error) {
+    } catch (const nlohmann::json::exception& error) {
         // The library's own prefix ("[json.exception.parse_error.101] ")
         // means nothing to a person.
         const std::string what = error.what();
