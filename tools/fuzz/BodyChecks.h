@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "scenes/SceneBody.h"
+
+// The checks every scene fuzz target makes on a stepped body: positions stay
+// finite and pinned points near their targets.
+
+[[noreturn]] inline void fail(const char* what)
+{
+    std::fprintf(stderr, "fuzz: %s\n", what);
+    std::abort();
+}
+
+// Distance of every pinned point from its target, handle after handle.
+inline std::vector<double> handleErrors(const SceneBody& body)
+{
+    const Eigen::Matrix3Xd& points = body.solver->points;
+    std::vector<double> errors;
+    for (const auto& handle : body.handles)
+        for (std::size_t k = 0; k < handle->indices.size(); ++k)
+            errors.push_back((points.col(handle->indices[k]) - handle->targets.col(k)).norm());
+    return errors;
+}
+
+// How far each pinned point may get from its target. A recipe may start a
+// point away from its target (the cloth's folds: 0.1, whatever the body's
+// size), so the allowance is that start distance plus the body's size, plus
+// the rounding of values as large as the target's coordinates or as a
+// step's fall under gravity (of the order of 1, whatever the body's size).
+inline std::vector<double> allowances(const SceneBody& body, double size)
+{
+    std::vector<double> allowed = handleErrors(body);
+    std::size_t j = 0;
+    for (const auto& handle : body.handles)
+        for (Eigen::Index k = 0; k < handle->targets.cols(); ++k, ++j)
+            allowed[j] += size + 1e-9 * (handle->targets.col(k).norm() + allowed[j] + 1.0);
+    return allowed;
+}
+
+inline void checkBody(const SceneBody& body, const std::vector<double>& allowed)
+{
+    if (!body.solver->points.allFinite())
+        fail("a position became non-finite");
+    const std::vector<double> errors = handleErrors(body);
+    for (std::size_t k = 0; k < errors.size(); ++k)
+        if (errors[k] > allowed[k])
+            fail("a pinned point left its target by more than the body's size");
+}
+
+// The first vertex that no handle pins, or -1 (no click) when all are pinned.
+inline int unpinnedVertex(const SceneBody& body, int vertexCount)
+{
+    std::vector<bool> pinned(vertexCount, false);
+    for (const auto& handle : body.handles)
+        for (const int id : handle->indices)
+            pinned[id] = true;
+    for (int i = 0; i < vertexCount; ++i)
+        if (!pinned[i])
+            return i;
+    return -1;
+}

@@ -1,0 +1,90 @@
+// From scene-file bytes to a stepped body: the input is a scene file, read
+// beside a small grid mesh "body.obj" (which it may name, or any other
+// file); an accepted scene's body is stepped a few times with every arrow
+// key and a pull. Aborts when a position becomes non-finite or a pinned
+// point leaves its target by more than the body's size.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "scenes/ResourceError.h"
+#include "scenes/SceneSimulation.h"
+#include "tools/fuzz/BodyChecks.h"
+#include "tools/fuzz/ReaderFuzzer.h"
+
+namespace {
+
+constexpr int stepCount = 4;
+// Scene files may ask for many iterations; a few show the same faults.
+constexpr int mostIterations = 5;
+
+// A 6 x 6 grid in the xy plane, spacing 1, two triangles per square.
+std::string gridMesh()
+{
+    std::string text;
+    for (int j = 0; j < 6; ++j)
+        for (int i = 0; i < 6; ++i)
+            text += "v " + std::to_string(i) + " " + std::to_string(-j) + " 0\n";
+    for (int j = 0; j < 5; ++j)
+        for (int i = 0; i < 5; ++i) {
+            const int a = 6 * j + i + 1;
+            text += "f " + std::to_string(a) + " " + std::to_string(a + 6) + " " + std::to_string(a + 1) + "\n";
+            text += "f " + std::to_string(a + 1) + " " + std::to_string(a + 6) + " " + std::to_string(a + 7) + "\n";
+        }
+    return text;
+}
+
+// The folder of this process's scene file and its grid mesh.
+std::string sceneFolder()
+{
+    static const std::string folder = [] {
+        const std::string path = fuzzFolder + "/zarvo-fuzz-scene-" + std::to_string(getpid());
+        std::filesystem::create_directories(path);
+        const std::string grid = gridMesh();
+        if (std::FILE* file = std::fopen((path + "/body.obj").c_str(), "wb")) {
+            std::fwrite(grid.data(), 1, grid.size(), file);
+            std::fclose(file);
+        }
+        return path;
+    }();
+    return folder;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string scene = sceneFolder() + "/scene.json";
+    if (std::FILE* file = std::fopen(scene.c_str(), "wb")) {
+        std::fwrite(data, 1, size, file);
+        std::fclose(file);
+    }
+    silenceMeshMessages();
+
+    std::unique_ptr<SceneSimulation> simulation;
+    try {
+        simulation = std::make_unique<SceneSimulation>(scene, "");
+    } catch (const ResourceError&) {
+        return 0;
+    }
+    Zarvo::Solver& solver = simulation->solver();
+    // The step's OpenMP region runs on this thread alone.
+    solver.setThreadCount(1);
+    solver.setIterations(std::min(solver.iterations(), mostIterations));
+
+    const SceneBody& body = simulation->body();
+    const Eigen::Matrix3Xd& start = solver.points;
+    const double bodySize = (start.rowwise().maxCoeff() - start.rowwise().minCoeff()).norm();
+    const std::vector<double> allowed = allowances(body, bodySize);
+    const int free = unpinnedVertex(body, simulation->vertexCount());
+    for (int k = 0; k < stepCount; ++k) {
+        simulation->press(static_cast<SceneKey>(k));
+        if (free >= 0)
+            simulation->pull(free);
+        simulation->step();
+        checkBody(body, allowed);
+    }
+    return 0;
+}
