@@ -7,8 +7,9 @@
 # "demo", the program: it reads its resources from resources/ beside its
 # executable, so the executable lives in its own folder lib/zarvo/, where
 # resources/ links to the data in share/zarvo/; bin/zarvo-demo links to the
-# executable (Qt finds the executable's folder through the link). A desktop
-# entry, an icon and README and licence complete it.
+# executable (Qt finds the executable's folder through the link). The
+# headless runner zarvo-sim lives beside it, linked from bin/ the same way.
+# A desktop entry, an icon and README and licence complete it.
 include(CMakePackageConfigHelpers)
 
 set(ZARVO_PACKAGE_MAINTAINER "Zarvo developers <zarvo@example.org>" CACHE STRING
@@ -46,10 +47,12 @@ set(zarvo_package_components dev)
 if(TARGET zarvo-demo)
   set(program_dir lib/zarvo)
   set(data_dir ${CMAKE_INSTALL_DATADIR}/zarvo)
-  install(TARGETS zarvo-demo RUNTIME DESTINATION ${program_dir} COMPONENT demo)
+  # The headless runner shares the program's folder and resources.
+  install(TARGETS zarvo-demo zarvo-sim RUNTIME DESTINATION ${program_dir} COMPONENT demo)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/ DESTINATION ${data_dir} COMPONENT demo)
   zarvo_install_link(${program_dir}/resources ${data_dir} demo)
   zarvo_install_link(${CMAKE_INSTALL_BINDIR}/zarvo-demo ${program_dir}/zarvo-demo demo)
+  zarvo_install_link(${CMAKE_INSTALL_BINDIR}/zarvo-sim ${program_dir}/zarvo-sim demo)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/zarvo-demo.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT demo)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/zarvo-demo.png
@@ -79,7 +82,8 @@ Zarvo simulates deformable bodies with a constraint-based local/global
 solver: a cloth hanging from a pole, a thin cylindrical shell that buckles
 and a metal plate beside a stone wall. Pull the body with the mouse, move
 its pinned points with the arrow keys and change the solver's iterations
-and threads while it runs.")
+and threads while it runs. zarvo-sim runs a scene, a scene file or any
+mesh without a window and writes its motion as a Point Cache 2 file.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libzarvo-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
