@@ -30,6 +30,9 @@
 #include "solver/Solver.h"
 #include "surface_mesh/Surface_mesh.h"
 
+#ifdef ZARVO_BENCH_RUNNER
+#include "RunnerBench.h"
+#endif
 #ifdef ZARVO_BENCH_SCENES
 #include "scenes/SceneRecipe.h"
 #include "scenes/SceneSetup.h"
@@ -205,6 +208,9 @@ int main(int argc, char** argv)
     registerClothGrids();
 #ifdef ZARVO_BENCH_SCENES
     registerScenes();
+#endif
+#ifdef ZARVO_BENCH_RUNNER
+    registerRunnerBenchmarks();
 #endif
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
