@@ -64,6 +64,10 @@ RunOptions parseCommandLine(const std::vector<std::string>& arguments)
                 throw UsageError(argument + " needs a value");
             return arguments[++k];
         };
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return options;
+        }
         if (argument == "--steps")
             options.steps = wholeNumber(value(), 0, most, "--steps");
         else if (argument == "--threads")
@@ -109,5 +113,13 @@ std::string usage()
            "                 [--out DIR] [--press KEY@STEP]... [--pull VERTEX@FIRST-LAST]...\n"
            "                 [--obj-sequence]\n"
            "SCENE is a scene file (.json), a mesh file (.obj, .off, .stl) or cloth, shell, plate.\n"
-           "Writes DIR/body.obj and DIR/body.pc2 (DIR: the current folder unless given).\n";
+           "Writes DIR/body.obj and DIR/body.pc2 (DIR: the current folder unless given).\n"
+           "  --steps N          steps to run (default 100)\n"
+           "  --threads T        solver threads (default: one per core)\n"
+           "  --iterations K     solver iterations per step (default: the scene's)\n"
+           "  --every K          a sample every K steps after the start (default 1)\n"
+           "  --press KEY@STEP   press Left, Right, Up or Down just before step STEP\n"
+           "  --pull V@A-B       the scene's mouse force on vertex V during steps A to B\n"
+           "  --obj-sequence     also write body_0000.obj, ... , one per sample\n"
+           "Exit status: 0 done, 1 a file could not be written, 2 a bad command line or input.\n";
 }

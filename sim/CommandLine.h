@@ -42,6 +42,8 @@ struct RunOptions
     std::vector<KeyPress> presses;
     std::vector<Pull> pulls;
     bool objSequence = false;
+    // --help: print the usage and do nothing else.
+    bool help = false;
 };
 
 // Reads the arguments after the program name. Throws UsageError naming the

@@ -63,6 +63,10 @@ void prepareStep(SceneSimulation& simulation, const RunOptions& options, int ste
 
 int run(const RunOptions& options)
 {
+    if (options.help) {
+        std::fputs(usage().c_str(), stdout);
+        return 0;
+    }
     SceneSimulation simulation(options.scene, resourceFolder());
     for (const Pull& pull : options.pulls)
         if (pull.vertex >= simulation.vertexCount())

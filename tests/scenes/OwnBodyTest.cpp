@@ -158,6 +158,27 @@ TEST(ShippedSceneFiles, GiveTheBuiltInBodiesBitForBit)
     expectSameBits("plate", {SceneKey::Left});
 }
 
+TEST(SceneFilePage, ItsExampleIsAValidSceneWithEveryField)
+{
+    const std::string page = readFile(ZARVO_SOURCE_DIR "/docs/scene-files.md");
+    const auto begin = page.find("```json\n");
+    ASSERT_NE(begin, std::string::npos);
+    const auto end = page.find("```", begin + 8);
+    const std::string example = page.substr(begin + 8, end - begin - 8);
+    writeFile("flag.obj", readFile(ZARVO_RESOURCE_DIR "/cloth_mesh.obj"));
+    SceneSimulation flag(writeFile("flag.json", example), "");
+    for (const char* field : {"images", "texture_scale", "strain_weight", "bending_weight",
+                              "density", "iterations", "pins", "keys", "mouse.force", "mouse.pick_radius",
+                              "camera.eye", "camera.center",
+                              "range", "plane", "offsets", "about", "limit"})
+        EXPECT_NE(page.find(std::string("`") + field + "`"), std::string::npos) << field;
+    // The plane pins the cloth's top row, the indices the second group.
+    ASSERT_EQ(flag.body().handles.size(), 2u);
+    EXPECT_EQ(flag.body().handles[0]->indices.size(), 41u);
+    EXPECT_EQ(flag.body().handles[1]->indices, (std::vector<int>{700, 710}));
+    EXPECT_TRUE(flag.press(SceneKey::Down));
+}
+
 // The message a broken scene file is refused with.
 std::string refusal(const std::string& json)
 {
