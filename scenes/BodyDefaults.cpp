@@ -75,23 +75,6 @@ std::vector<int> pieces(const Surface_mesh& mesh)
     return piece;
 }
 
-KeyAction scaleX(double factor, double limit)
-{
-    KeyAction action;
-    action.kind = KeyAction::Kind::Scale;
-    action.amount = Eigen::Vector3d(factor, 1.0, 1.0);
-    action.limit = limit;
-    return action;
-}
-
-KeyAction moveY(double dy, double limit)
-{
-    KeyAction action;
-    action.amount = Eigen::Vector3d(0.0, dy, 0.0);
-    action.limit = limit;
-    return action;
-}
-
 } // namespace
 
 std::vector<int> topVertices(const Surface_mesh& mesh)
@@ -163,10 +146,10 @@ SceneRecipe defaultRecipe(const Surface_mesh& mesh, const std::string& path)
     const std::vector<int> top = topVertices(mesh);
     recipe.handleGroups = [top](int) { return std::vector<std::vector<int>>{top}; };
     fitMaterial(mesh, static_cast<int>(top.size()), recipe);
-    recipe.keys[SceneKey::Left] = scaleX(0.8, 0.4);
-    recipe.keys[SceneKey::Right] = scaleX(1.25, 2.5);
-    recipe.keys[SceneKey::Up] = moveY(0.05 * s, 0.5 * s);
-    recipe.keys[SceneKey::Down] = moveY(-0.05 * s, 0.5 * s);
+    recipe.keys[SceneKey::Left] = scaleAction(0, {0.8, 1.0, 1.0}, std::nullopt, 0.4);
+    recipe.keys[SceneKey::Right] = scaleAction(0, {1.25, 1.0, 1.0}, std::nullopt, 2.5);
+    recipe.keys[SceneKey::Up] = moveAction(0, {0.0, 0.05 * s, 0.0}, 0.5 * s);
+    recipe.keys[SceneKey::Down] = moveAction(0, {0.0, -0.05 * s, 0.0}, 0.5 * s);
     recipe.clickForce = Eigen::Vector3d(0, 0, clothClickForce * s / clothSize);
     recipe.pickRadius = clothPickRadius * (h / clothEdge) * (h / clothEdge);
     frameCamera(mesh, recipe);

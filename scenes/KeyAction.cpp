@@ -20,3 +20,24 @@ const char* sceneKeyName(SceneKey key)
 {
     return keyNames[static_cast<std::size_t>(key)];
 }
+
+KeyAction moveAction(int group, const Eigen::Vector3d& displacement, std::optional<double> limit)
+{
+    KeyAction action;
+    action.group = group;
+    action.amount = displacement;
+    action.limit = limit;
+    return action;
+}
+
+KeyAction scaleAction(int group, const Eigen::Vector3d& factors,
+                      std::optional<Eigen::Vector3d> about, std::optional<double> limit)
+{
+    KeyAction action;
+    action.group = group;
+    action.kind = KeyAction::Kind::Scale;
+    action.amount = factors;
+    action.about = about;
+    action.limit = limit;
+    return action;
+}

@@ -32,3 +32,10 @@ struct KeyAction
     // along an axis the key grows at or above it. None: never refused.
     std::optional<double> limit;
 };
+
+// Moves `group` by `displacement`.
+KeyAction moveAction(int group, const Eigen::Vector3d& displacement,
+                     std::optional<double> limit = std::nullopt);
+// Scales `group` by `factors` about `about` (none: its centre).
+KeyAction scaleAction(int group, const Eigen::Vector3d& factors,
+                      std::optional<Eigen::Vector3d> about, std::optional<double> limit = std::nullopt);

@@ -20,23 +20,6 @@ std::vector<int> descending(int first, int count)
     return ids;
 }
 
-KeyAction scaleX(double factor)
-{
-    KeyAction action;
-    action.kind = KeyAction::Kind::Scale;
-    action.amount = Eigen::Vector3d(factor, 1.0, 1.0);
-    action.about = Eigen::Vector3d::Zero();
-    return action;
-}
-
-KeyAction moveY(double dy)
-{
-    KeyAction action;
-    action.group = 1;
-    action.amount = Eigen::Vector3d(0.0, dy, 0.0);
-    return action;
-}
-
 std::vector<int> concatenate(std::vector<int> a, const std::vector<int>& b)
 {
     a.insert(a.end(), b.begin(), b.end());
@@ -70,9 +53,8 @@ SceneRecipe clothRecipe()
     // Left gathers the pinned points along the pole (x about x = 0), at most
     // while they stand wider than 0.4 of their start spread: five times from
     // the start (down to 0.32768); Right spreads them.
-    recipe.keys[SceneKey::Left] = scaleX(0.8);
-    recipe.keys[SceneKey::Left].limit = 0.4;
-    recipe.keys[SceneKey::Right] = scaleX(1.2);
+    recipe.keys[SceneKey::Left] = scaleAction(0, {0.8, 1.0, 1.0}, Eigen::Vector3d::Zero(), 0.4);
+    recipe.keys[SceneKey::Right] = scaleAction(0, {1.2, 1.0, 1.0}, Eigen::Vector3d::Zero());
     recipe.clickForce = Eigen::Vector3d(0, 0, 5000);
     recipe.pickRadius = 0.1;
     recipe.eye = {-11.5384f, -5.061f, -13.0087f};
@@ -98,9 +80,8 @@ SceneRecipe bucklingRecipe()
     };
     // Up lifts the moved group, Down pushes it until it stands 0.72 below its
     // start: nine 0.08 steps sum to exactly 0.72 in double arithmetic.
-    recipe.keys[SceneKey::Up] = moveY(0.08);
-    recipe.keys[SceneKey::Down] = moveY(-0.08);
-    recipe.keys[SceneKey::Down].limit = 0.72;
+    recipe.keys[SceneKey::Up] = moveAction(1, {0.0, 0.08, 0.0});
+    recipe.keys[SceneKey::Down] = moveAction(1, {0.0, -0.08, 0.0}, 0.72);
     recipe.clickForce = Eigen::Vector3d(0, 0, 50000);
     recipe.pickRadius = 0.1;
     recipe.eye = {-4.79629f, -6.54884f, -7.31891f};
