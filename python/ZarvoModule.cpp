@@ -202,7 +202,7 @@ PythonSimulation& constructed(const py::handle& self)
         instance->get_value_and_holder(py::detail::get_type_info(typeid(PythonSimulation)));
     if (!holder.holder_constructed())
         throw py::type_error("this zarvo.Simulation was never initialized");
-    return holder.value<PythonSimulation>()? *holder.value_ptr<PythonSimulation>() : *holder.value_ptr<PythonSimulation>();
+    return *holder.value_ptr<PythonSimulation>();
 }
 
 } // namespace
@@ -215,4 +215,93 @@ PYBIND11_MODULE(_zarvo, module)
                                                                PyExc_RuntimeError);
     resourceError.doc() = "A scene or mesh file is missing, unreadable or unfit for a body; "
                           "the message names the file (and, in a scene file, the field).";
+
+    py::class_<PythonSimulation>(module, "Simulation", R"(A deformable body stepped without a window.
+
+Simulation(scene): `scene` is what zarvo-sim takes, read by the same code:
+a shipped scene's name ("cloth", "shell", "plate", read from
+zarvo.resource_folder), a scene file (a name ending in .json) or a mesh
+file (.obj, .off, .stl; it gets the defaults of a mesh alone). A str,
+bytes or os.PathLike. Raises zarvo.ResourceError naming the file when it
+cannot be read or built into a body.
+
+Arrays are copies: positions, rest_positions and faces return new arrays,
+which later steps leave unchanged.)")
+        .def(py::init([](const py::object& scene) {
+                 const std::string path = fileSystemPath(scene, "scene");
+                 const std::string folder = fileSystemPath(
+                     py::module_::import("zarvo").attr("resource_folder"), "zarvo.resource_folder");
+                 return std::make_unique<PythonSimulation>(path, folder);
+             }),
+             py::arg("scene"))
+        .def(
+            "step", [](const py::object& self, int count) { constructed(self).step(count); },
+            py::arg("count") = 1,
+            R"(Advances the body by `count` time steps of 0.1 s (count >= 0).
+
+Runs without the interpreter lock, so other Python threads go on meanwhile;
+steps of one Simulation from several threads take turns. Ctrl+C stops it
+between two steps (KeyboardInterrupt), the steps done so far kept.)")
+        .def_property_readonly(
+            "positions", [](const py::object& self) { return constructed(self).positions(); },
+            "The body's positions now: a new n x 3 float64 array (row i = vertex i).")
+        .def_property_readonly(
+            "rest_positions",
+            [](const py::object& self) { return constructed(self).restPositions(); },
+            "The positions before the first step: a new n x 3 float64 array.")
+        .def_property_readonly(
+            "faces", [](const py::object& self) { return constructed(self).faces(); },
+            R"(The body's faces as triangles: a new m x 3 int64 array of vertex rows.
+
+A face of k corners gives k - 2 triangles fanned from its first corner,
+(c0, c1, c2), (c0, c2, c3), ..., in the body's face order.)")
+        .def_property(
+            "threads", [](const py::object& self) { return constructed(self).threads(); },
+            [](const py::object& self, int count) { constructed(self).setThreads(count); },
+            "Solver threads, 1 to 1024 (ValueError otherwise). Any count gives the same bits.")
+        .def_property(
+            "iterations", [](const py::object& self) { return constructed(self).iterations(); },
+            [](const py::object& self, int count) { constructed(self).setIterations(count); },
+            "Local/global passes per step, less one: 1 to 100000 (ValueError otherwise).")
+        .def(
+            "press",
+            [](const py::object& self, const std::string& key) { return constructed(self).press(key); },
+            py::arg("key"),
+            R"(Presses an arrow key, "Left", "Right", "Up" or "Down" (ValueError otherwise).
+
+The scene's action moves its pinned points at once, so the next step sees
+them moved, as zarvo-sim --press KEY@STEP before step STEP. Returns False
+when the scene has no action for the key or its limit refuses it.)")
+        .def(
+            "pull", [](const py::object& self, int vertex) { constructed(self).pull(vertex); },
+            py::arg("vertex"),
+            R"(Pushes `vertex` (a row of positions) with the scene's mouse force during the next step only.
+
+As zarvo-sim --pull VERTEX@STEP-STEP: call it before each step it should
+act on. IndexError for a vertex outside the body.)")
+        .def("__repr__", [](const py::object& self) { return constructed(self).repr(); });
+
+    module.def(
+        "read_mesh",
+        [](const py::object& path) {
+            const std::string file = fileSystemPath(path, "path");
+            surface_mesh::Surface_mesh mesh;
+            {
+                py::gil_scoped_release unlocked;
+                readBodyMesh(file, file, mesh);
+            }
+            Eigen::Matrix3Xd points(3, mesh.vertex_count());
+            for (const auto v : mesh.vertices())
+                for (int axis = 0; axis < 3; ++axis)
+                    points(axis, v.idx()) = mesh.position(v)[axis];
+            return py::make_tuple(pointArray(points), faceArray(fanTriangles(mesh)));
+        },
+        py::arg("path"),
+        R"(Reads a mesh file (.obj, .off, .stl) as Simulation(path) takes it.
+
+Returns (vertices, faces): an n x 3 float64 array and an m x 3 int64
+array of triangles, fanned from polygons as Simulation.faces is. Vertices
+and faces that a body cannot take are left out as for a Simulation, so
+the rows match Simulation(path).rest_positions. Raises
+zarvo.ResourceError naming the file when it cannot be read.)");
 }

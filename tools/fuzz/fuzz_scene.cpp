@@ -64,10 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double bodySize = (start.rowwise().maxCoeff() - start.rowwise().minCoeff()).norm();
     const int n = static_cast<int>(start.cols());
     const std::vector<double> allowed = allowances(body, bodySize);
+    const std::vector<Eigen::Matrix3Xd> startTargets = handleTargets(body);
     for (int k = 0; k < stepCount; ++k) {
         body.clickForce->vertex = k == 0 ? unpinnedVertex(body, n) : -1;
         body.solver->step();
-        checkBody(body, allowed);
+        checkBody(body, allowed, startTargets);
     }
     return 0;
 }

@@ -2,7 +2,8 @@
 // beside a small grid mesh "body.obj" (which it may name, or any other
 // file); an accepted scene's body is stepped a few times with every arrow
 // key and a pull. Aborts when a position becomes non-finite or a pinned
-// point leaves its target by more than the body's size.
+// point leaves its target by more than the body's size (and than the keys
+// moved the target).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -78,13 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Eigen::Matrix3Xd& start = solver.points;
     const double bodySize = (start.rowwise().maxCoeff() - start.rowwise().minCoeff()).norm();
     const std::vector<double> allowed = allowances(body, bodySize);
+    const std::vector<Eigen::Matrix3Xd> startTargets = handleTargets(body);
     const int free = unpinnedVertex(body, simulation->vertexCount());
     for (int k = 0; k < stepCount; ++k) {
         simulation->press(static_cast<SceneKey>(k));
         if (free >= 0)
             simulation->pull(free);
         simulation->step();
-        checkBody(body, allowed);
+        checkBody(body, allowed, startTargets);
     }
     return 0;
 }
