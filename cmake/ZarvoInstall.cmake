@@ -10,6 +10,12 @@
 # executable (Qt finds the executable's folder through the link). The
 # headless runner zarvo-sim lives beside it, linked from bin/ the same way.
 # A desktop entry, an icon and README and licence complete it.
+#
+# "python", the module zarvo for the interpreter it was built for: the
+# package folder zarvo/ in ZARVO_PYTHON_INSTALL_DIR. It reads the shipped
+# scenes from the program's data in share/zarvo/, found through a path
+# relative to the package folder, so that it works under any prefix; its
+# Debian package therefore depends on the program's.
 include(CMakePackageConfigHelpers)
 
 set(ZARVO_PACKAGE_MAINTAINER "Zarvo developers <zarvo@example.org>" CACHE STRING
@@ -62,7 +68,27 @@ if(TARGET zarvo-demo)
   list(APPEND zarvo_package_components demo)
 endif()
 
-# cpack -G DEB: zarvo-demo_<version>_<arch>.deb and libzarvo-dev_....deb.
+if(TARGET zarvo_python)
+  # Debian's interpreters look in lib/python3/dist-packages under /usr;
+  # under another prefix PYTHONPATH names the folder.
+  set(ZARVO_PYTHON_INSTALL_DIR lib/python3/dist-packages CACHE STRING
+      "Folder, relative to the install prefix, that receives the Python package zarvo/")
+  if(IS_ABSOLUTE "${ZARVO_PYTHON_INSTALL_DIR}")
+    message(FATAL_ERROR "ZARVO_PYTHON_INSTALL_DIR must be relative to the install prefix")
+  endif()
+  set(python_package_dir ${ZARVO_PYTHON_INSTALL_DIR}/zarvo)
+  file(RELATIVE_PATH ZARVO_PYTHON_RESOURCES /${python_package_dir} /${CMAKE_INSTALL_DATADIR}/zarvo)
+  configure_file(${PROJECT_SOURCE_DIR}/python/zarvo/_resources.py.in
+    ${PROJECT_BINARY_DIR}/python_install/_resources.py @ONLY)
+  install(TARGETS zarvo_python LIBRARY DESTINATION ${python_package_dir} COMPONENT python)
+  install(FILES ${PROJECT_SOURCE_DIR}/python/zarvo/__init__.py
+    ${PROJECT_BINARY_DIR}/python_install/_resources.py
+    DESTINATION ${python_package_dir} COMPONENT python)
+  list(APPEND zarvo_package_components python)
+endif()
+
+# cpack -G DEB: zarvo-demo_<version>_<arch>.deb, libzarvo-dev_....deb and
+# python3-zarvo_....deb.
 # CPack indents a description's lines after the first (the summary).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zarvo)
@@ -93,5 +119,27 @@ The simulation core of Zarvo without Qt or OpenGL: a halfedge surface mesh
 with OBJ, OFF and STL readers, strain, bending and handle constraints, and a
 local/global solver on OpenMP threads. Use it from CMake with
 find_package(Zarvo) and the targets Zarvo::surface_mesh and Zarvo::zarvo.")
+
+if(TARGET zarvo_python)
+  # The extension is built for one interpreter version (its file name says
+  # which), and the shipped scenes come with the program's package.
+  set(python_version ${ZARVO_PYTHON_VERSION_MAJOR}.${ZARVO_PYTHON_VERSION_MINOR})
+  math(EXPR python_next_minor "${ZARVO_PYTHON_VERSION_MINOR} + 1")
+  set(python_depends "python3 (>= ${python_version}), "
+      "python3 (<< ${ZARVO_PYTHON_VERSION_MAJOR}.${python_next_minor}), python3-numpy")
+  if(TARGET zarvo-demo)
+    list(APPEND python_depends ", zarvo-demo (= ${PROJECT_VERSION})")
+  endif()
+  string(CONCAT python_depends ${python_depends})
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-zarvo)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS ${python_depends})
+  set(CPACK_COMPONENT_PYTHON_DESCRIPTION "deformable body simulation from Python
+The Python 3 module zarvo: load a Zarvo scene, a scene file or a mesh,
+step its body on the solver's threads and read its positions and faces as
+NumPy arrays. It reads scenes with the same code as zarvo-sim and gives
+the same bits.")
+endif()
 
 include(CPack)

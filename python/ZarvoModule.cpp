@@ -86,6 +86,17 @@ int checkedSetting(int value, int most, const char* name)
 
 class PythonSimulation
 {
+    // Runs `work` on the body under the mutex, without the interpreter lock:
+    // a step in another thread may hold the mutex. `work` must not touch
+    // Python objects. (Defined first: the members below deduce its type.)
+    template <class Work>
+    auto locked(Work&& work)
+    {
+        py::gil_scoped_release unlocked;
+        std::lock_guard<std::mutex> lock(mutex_);
+        return work(*simulation_);
+    }
+
 public:
     PythonSimulation(const std::string& scene, const std::string& resourceFolder)
     {
@@ -171,17 +182,6 @@ public:
     }
 
 private:
-    // Runs `work` on the body under the mutex, without the interpreter lock:
-    // a step in another thread may hold the mutex. `work` must not touch
-    // Python objects.
-    template <class Work>
-    auto locked(Work&& work)
-    {
-        py::gil_scoped_release unlocked;
-        std::lock_guard<std::mutex> lock(mutex_);
-        return work(*simulation_);
-    }
-
     std::mutex mutex_;
     std::unique_ptr<SceneSimulation> simulation_;
     Eigen::Matrix3Xd rest_;
