@@ -198,6 +198,7 @@ void Solver::iterate(int numConstraints, int, int)
         for (int c = 0; c < 3; ++c)
             estimate(point, c) = x[c];
     });
+    // The next pass's projections and the update read every point's estimate.
 #pragma omp barrier
 }
 

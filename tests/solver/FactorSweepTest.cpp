@@ -17,11 +17,13 @@ bool sameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Both sets of loops, on 1 to 3 threads, against the library's solve of each
-// column. The system holds two separate bodies: one with a right-hand side of
-// +0 and -0 only, whose solution keeps the signs of its zeros (the library
-// skips a column whose unknown is zero, where -0 minus -0 would give +0), and
-// one with values.
+// Both sets of loops, on 1 to 5 lanes (also more than the cores), three
+// solves in a row with no barrier between one's backward sweep and the
+// next's forward sweep, against the library's solve of each column. The
+// system holds two separate bodies: one with a right-hand side of +0 and -0
+// only, whose solution keeps the signs of its zeros (the library skips a
+// column whose unknown is zero, where -0 minus -0 would give +0), and one
+// with values.
 TEST(FactorSweep, BothVectorWidthsSolveBitForBitAsTheLibraryDoesColumnByColumn)
 {
     surface_mesh::Surface_mesh mesh;
@@ -46,39 +48,46 @@ TEST(FactorSweep, BothVectorWidthsSolveBitForBitAsTheLibraryDoesColumnByColumn)
     for (int i = 0; i < n; ++i)
         for (int c = 0; c < 3; ++c)
             rightHandSide(i, c) = i < body ? (negative(random) ? -0.0 : 0.0) : value(random);
-    Eigen::MatrixXd expected(n, 3);
-    for (int c = 0; c < 3; ++c)
-        expected.col(c) = ldlt.solve(rightHandSide.col(c));
+    constexpr int solves = 3;
+    std::vector<Eigen::MatrixXd> expected(solves, Eigen::MatrixXd(n, 3));
+    for (int r = 0; r < solves; ++r)
+        for (int c = 0; c < 3; ++c)
+            expected[r].col(c) = ldlt.solve((r + 1.0) * rightHandSide.col(c));
 
     const int before = omp_get_max_threads();
     for (const auto vectors : {FactorSweep::Vectors::Baseline, FactorSweep::Vectors::Widest})
-        for (int threads = 1; threads <= 3; ++threads) {
+        for (int lanes = 1; lanes <= 5; ++lanes) {
             FactorSweep sweep;
             sweep.build(ldlt, std::vector<int>(n, 1), vectors);
-            Eigen::MatrixXd solution = Eigen::MatrixXd::Constant(n, 3, 99.0);
-            omp_set_num_threads(threads);
+            std::vector<Eigen::MatrixXd> solution(solves, Eigen::MatrixXd::Constant(n, 3, 99.0));
+            omp_set_num_threads(lanes);
 #pragma omp parallel
             {
 #pragma omp single
-                sweep.schedule(omp_get_num_threads());
+                sweep.schedule(omp_get_num_threads(), omp_get_num_threads());
                 const int thread = omp_get_thread_num();
-                sweep.forward(thread, [&](int point, double* b) {
-                    for (int c = 0; c < 3; ++c)
-                        b[c] = rightHandSide(point, c);
-                });
+                for (int r = 0; r < solves; ++r) {
+                    sweep.forward(thread, [&](int point, double* b) {
+                        for (int c = 0; c < 3; ++c)
+                            b[c] = (r + 1.0) * rightHandSide(point, c);
+                    });
 #pragma omp barrier
-                sweep.backward(thread, [&](int point, const double* x) {
-                    for (int c = 0; c < 3; ++c)
-                        solution(point, c) = x[c];
-                });
+                    sweep.backward(thread, [&](int point, const double* x) {
+                        for (int c = 0; c < 3; ++c)
+                            solution[r](point, c) = x[c];
+                    });
+                }
             }
-            int different = 0;
-            for (int i = 0; i < n; ++i)
-                for (int c = 0; c < 3; ++c)
-                    different += !sameBits(solution(i, c), expected(i, c));
-            EXPECT_EQ(different, 0)
-                << threads << " threads, "
-                << (vectors == FactorSweep::Vectors::Widest ? "widest" : "baseline");
+            ASSERT_EQ(sweep.lanes(), lanes);
+            for (int r = 0; r < solves; ++r) {
+                int different = 0;
+                for (int i = 0; i < n; ++i)
+                    for (int c = 0; c < 3; ++c)
+                        different += !sameBits(solution[r](i, c), expected[r](i, c));
+                EXPECT_EQ(different, 0)
+                    << lanes << " lanes, solve " << r << ", "
+                    << (vectors == FactorSweep::Vectors::Widest ? "widest" : "baseline");
+            }
         }
     omp_set_num_threads(before);
 }

@@ -11,6 +11,7 @@
 #include "solver/ClickForce.h"
 #include "solver/GravityForce.h"
 #include "solver/MeshAdapters.h"
+#include "solver/UsableCores.h"
 #include "surface_mesh/IO.h"
 
 namespace Zarvo {
@@ -214,13 +215,14 @@ struct ClickedBody
     std::shared_ptr<ClickForce> click = std::make_shared<ClickForce>();
 };
 
-// The same body stepped by step() on 1 to 4 threads and by the library's
-// per-column solve, through clicks and a change of the iteration count: every
-// position, velocity and right-hand side matches bit for bit.
+// The same body stepped by step() on 1 to 4 threads and on four times the
+// cores, and by the library's per-column solve, through clicks and a change
+// of the iteration count: every position, velocity and right-hand side
+// matches bit for bit.
 void expectStepMatchesReference(const std::function<void(surface_mesh::Surface_mesh&)>& makeMesh)
 {
     const int before = omp_get_max_threads();
-    for (int threads = 1; threads <= 4; ++threads) {
+    for (const int threads : {1, 2, 3, 4, 4 * usableCores()}) {
         ClickedBody fast(makeMesh), plain(makeMesh);
         fast.solver->setThreadCount(threads);
         for (int s = 0; s < 12; ++s) {
@@ -241,7 +243,7 @@ void expectStepMatchesReference(const std::function<void(surface_mesh::Surface_m
     omp_set_num_threads(before);
 }
 
-TEST(Solver, StepEqualsTheLibrarySolveBitForBitOnAGridOnOneToFourThreads)
+TEST(Solver, StepEqualsTheLibrarySolveBitForBitOnAGridOnOneToManyThreads)
 {
     expectStepMatchesReference([](surface_mesh::Surface_mesh& mesh) { makeGrid(mesh, 30, 0.25); });
 }
@@ -251,6 +253,31 @@ TEST(Solver, StepEqualsTheLibrarySolveBitForBitOnTheShippedShell)
     expectStepMatchesReference([](surface_mesh::Surface_mesh& mesh) {
         ASSERT_TRUE(surface_mesh::read_mesh(mesh, ZARVO_RESOURCE_DIR "/cylinder.obj"));
     });
+}
+
+// As keys 8 and 9 do: the thread count of a live body changes between steps,
+// down to 1 and up to several times the cores; every step matches the plain
+// step bit for bit.
+TEST(Solver, StepKeepsItsBitsWhileTheThreadCountChangesBetweenSteps)
+{
+    const int before = omp_get_max_threads();
+    const int cores = usableCores();
+    const auto shell = [](surface_mesh::Surface_mesh& mesh) {
+        ASSERT_TRUE(surface_mesh::read_mesh(mesh, ZARVO_RESOURCE_DIR "/cylinder.obj"));
+    };
+    ClickedBody fast(shell), plain(shell);
+    int step = 0;
+    for (const int threads : {2, 1, 3, 8 * cores, cores, 4 * cores + 1, 1, 5}) {
+        fast.solver->setThreadCount(threads);
+        for (int s = 0; s < 2; ++s, ++step) {
+            fast.click->vertex = plain.click->vertex = step % 3 == 0 ? 11 * step : -1;
+            fast.solver->step();
+            plain.solver->referenceStep();
+            ASSERT_TRUE((fast.solver->points.array() == plain.solver->points.array()).all())
+                << "step " << step << " on " << threads << " threads";
+        }
+    }
+    omp_set_num_threads(before);
 }
 
 TEST(Solver, RefusesPointsOutsideTheBodyAndNeverProjectsConstraintsAddedAfterInitialize)
