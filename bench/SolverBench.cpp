@@ -28,6 +28,7 @@
 #include "SolverTestSupport.h"
 #include "solver/ClickForce.h"
 #include "solver/Solver.h"
+#include "solver/UsableCores.h"
 #include "surface_mesh/Surface_mesh.h"
 
 #ifdef ZARVO_BENCH_RUNNER
@@ -148,7 +149,10 @@ void stepAgainstPlain(benchmark::State& state, const BodyBuilder& build, int thr
 
 void registerPair(const std::string& name, const BodyBuilder& build, int iterations)
 {
-    for (const int threads : {1, 2})
+    // One thread, the cores, and four and eight times the cores, where
+    // threads beyond the cores must not slow a step down.
+    const int cores = Zarvo::usableCores();
+    for (const int threads : {1, cores, 4 * cores, 8 * cores})
         benchmark::RegisterBenchmark((name + "/threads:" + std::to_string(threads)).c_str(),
                                      [=](benchmark::State& state) {
                                          stepAgainstPlain(state, build, threads);

@@ -24,11 +24,14 @@
 // so the result is bitwise that solve's, whatever the number of threads.
 #include "solver/Solver.h"
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
 
 #include <omp.h>
+
+#include "solver/UsableCores.h"
 
 namespace Zarvo {
 
@@ -233,7 +236,12 @@ void Solver::advance(PassMember passMember)
     // Held by reference, so that no thread's copy of it needs heap memory.
     const std::function<void(int)> pass = std::cref(bound);
 
-#pragma omp parallel if (true)
+    // More threads than the cores the process may use only wait for each
+    // other at every barrier: the step runs on no more threads than cores
+    // (the sweep would use no more lanes anyway). The bits never depend on
+    // the count.
+    const int threads = std::min(omp_get_max_threads(), usableCores());
+#pragma omp parallel num_threads(threads)
     {
         // On the calling thread, so that the plans always come from its heap:
         // a worker's heap would keep them after the thread count changes.

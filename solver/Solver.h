@@ -50,7 +50,8 @@ public:
     int iterations() const { return iterations_; }
     void setIterations(int count) { iterations_ = count; }
     int threadCount() const { return threadCount_; }
-    // Stores `count` and sets OpenMP's thread count for the next step.
+    // Stores `count` and sets OpenMP's thread count for the next step, which
+    // runs on at most as many threads as the process has usable cores.
     void setThreadCount(int count);
     int constraintCount() const { return static_cast<int>(constraints.size()); }
 

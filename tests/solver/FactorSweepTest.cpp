@@ -17,7 +17,8 @@ bool sameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Both sets of loops, on 1 to 5 lanes (also more than the cores), three
+// Both sets of loops, on 1 to 5 lanes (also more than the cores) in a
+// parallel region of two threads more, three
 // solves in a row with no barrier between one's backward sweep and the
 // next's forward sweep, against the library's solve of each column. The
 // system holds two separate bodies: one with a right-hand side of +0 and -0
@@ -60,11 +61,12 @@ TEST(FactorSweep, BothVectorWidthsSolveBitForBitAsTheLibraryDoesColumnByColumn)
             FactorSweep sweep;
             sweep.build(ldlt, std::vector<int>(n, 1), vectors);
             std::vector<Eigen::MatrixXd> solution(solves, Eigen::MatrixXd::Constant(n, 3, 99.0));
-            omp_set_num_threads(lanes);
+            // Two threads more than lanes: they take no part.
+            omp_set_num_threads(lanes + 2);
 #pragma omp parallel
             {
 #pragma omp single
-                sweep.schedule(omp_get_num_threads(), omp_get_num_threads());
+                sweep.schedule(omp_get_num_threads(), lanes);
                 const int thread = omp_get_thread_num();
                 for (int r = 0; r < solves; ++r) {
                     sweep.forward(thread, [&](int point, double* b) {
