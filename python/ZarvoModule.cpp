@@ -30,6 +30,7 @@ namespace {
 constexpr int mostThreads = 1024;
 constexpr int mostIterations = 100000;
 
+// Vertex rows in NumPy's default integer, which indexes arrays as it is.
 using Triangle = std::array<std::int64_t, 3>;
 
 // Every face as triangles: a face of k corners, in the mesh's face order,
@@ -76,12 +77,11 @@ std::string fileSystemPath(const py::handle& path, const char* what)
     return bytes;
 }
 
-int checkedSetting(int value, int most, const char* name)
+void checkSetting(int value, int most, const char* name)
 {
     if (value < 1 || value > most)
         throw py::value_error(std::string(name) + " must be from 1 to " + std::to_string(most)
                               + ", not " + std::to_string(value));
-    return value;
 }
 
 class PythonSimulation
@@ -145,7 +145,7 @@ public:
 
     void setThreads(int count)
     {
-        checkedSetting(count, mostThreads, "threads");
+        checkSetting(count, mostThreads, "threads");
         locked([count](SceneSimulation& simulation) { simulation.solver().setThreadCount(count); });
     }
 
@@ -156,7 +156,7 @@ public:
 
     void setIterations(int count)
     {
-        checkedSetting(count, mostIterations, "iterations");
+        checkSetting(count, mostIterations, "iterations");
         locked([count](SceneSimulation& simulation) { simulation.solver().setIterations(count); });
     }
 
@@ -168,11 +168,10 @@ public:
         return locked([key](SceneSimulation& simulation) { return simulation.press(*key); });
     }
 
+    // SceneSimulation refuses a vertex outside the body with
+    // std::out_of_range, which reaches Python as IndexError.
     void pull(int vertex)
     {
-        if (vertex < 0 || vertex >= rest_.cols())
-            throw py::index_error("vertex " + std::to_string(vertex) + " is not one of the body's "
-                                  + std::to_string(rest_.cols()));
         locked([vertex](SceneSimulation& simulation) { simulation.pull(vertex); });
     }
 
