@@ -7,6 +7,7 @@
 // simulation's own mutex, also without the interpreter lock while it waits.
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,8 @@ namespace {
 // an OpenMP runtime that cannot start the threads asked for ends the process.
 constexpr int mostThreads = 1024;
 constexpr int mostIterations = 100000;
+// How long step() runs between two looks for Ctrl+C (KeyboardInterrupt).
+constexpr std::chrono::milliseconds signalCheckInterval{100};
 
 // Vertex rows in NumPy's default integer, which indexes arrays as it is.
 using Triangle = std::array<std::int64_t, 3>;
@@ -107,18 +110,27 @@ public:
         title_ = simulation_->scene().title;
     }
 
+    // Takes the interpreter lock back only every signalCheckInterval, to
+    // answer Ctrl+C: taking it after every step would wait, each time, for
+    // the switch interval of any busy Python thread (5 ms by default).
     void step(int count)
     {
         if (count < 0)
             throw py::value_error("count must be 0 or more, not " + std::to_string(count));
-        for (int k = 0; k < count; ++k) {
-            locked([](SceneSimulation& simulation) {
-                // OpenMP keeps the thread count per calling thread, and
-                // Python may step one simulation from several threads.
-                Zarvo::Solver& solver = simulation.solver();
-                solver.setThreadCount(solver.threadCount());
-                simulation.step();
-            });
+        int done = 0;
+        while (done < count) {
+            {
+                py::gil_scoped_release unlocked;
+                const auto check = std::chrono::steady_clock::now() + signalCheckInterval;
+                do {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    // OpenMP keeps the thread count per calling thread, and
+                    // Python may step one simulation from several threads.
+                    Zarvo::Solver& solver = simulation_->solver();
+                    solver.setThreadCount(solver.threadCount());
+                    simulation_->step();
+                } while (++done < count && std::chrono::steady_clock::now() < check);
+            }
             if (PyErr_CheckSignals() != 0)
                 throw py::error_already_set();
         }
@@ -240,7 +252,8 @@ which later steps leave unchanged.)")
 
 Runs without the interpreter lock, so other Python threads go on meanwhile;
 steps of one Simulation from several threads take turns. Ctrl+C stops it
-between two steps (KeyboardInterrupt), the steps done so far kept.)")
+within a tenth of a second, between two steps (KeyboardInterrupt), the
+steps done so far kept.)")
         .def_property_readonly(
             "positions", [](const py::object& self) { return constructed(self).positions(); },
             "The body's positions now: a new n x 3 float64 array (row i = vertex i).")
