@@ -270,7 +270,8 @@ A face of k corners gives k - 2 triangles fanned from its first corner,
         .def_property(
             "threads", [](const py::object& self) { return constructed(self).threads(); },
             [](const py::object& self, int count) { constructed(self).setThreads(count); },
-            "Solver threads, 1 to 1024 (ValueError otherwise). Any count gives the same bits.")
+            "Solver threads, 1 to 1024 (ValueError otherwise); a step runs on no more threads "
+            "than the process has usable cores. Any count gives the same bits.")
         .def_property(
             "iterations", [](const py::object& self) { return constructed(self).iterations(); },
             [](const py::object& self, int count) { constructed(self).setIterations(count); },
