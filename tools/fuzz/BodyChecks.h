@@ -29,16 +29,18 @@ inline std::vector<double> handleErrors(const SceneBody& body)
 
 // How far each pinned point may get from its target. A recipe may start a
 // point away from its target (the cloth's folds: 0.1, whatever the body's
-// size), so the allowance is that start distance plus the body's size, plus
-// the rounding of values as large as the target's coordinates or as a
-// step's fall under gravity (of the order of 1, whatever the body's size).
+// size), and such a point pulls the whole body, other pins included; so the
+// allowance is the largest start distance plus the body's size, plus the
+// rounding of values as large as the target's coordinates or as a step's
+// fall under gravity (of the order of 1, whatever the body's size).
 inline std::vector<double> allowances(const SceneBody& body, double size)
 {
     std::vector<double> allowed = handleErrors(body);
+    const double farthest = allowed.empty() ? 0.0 : *std::max_element(allowed.begin(), allowed.end());
     std::size_t j = 0;
     for (const auto& handle : body.handles)
         for (Eigen::Index k = 0; k < handle->targets.cols(); ++k, ++j)
-            allowed[j] += size + 1e-9 * (handle->targets.col(k).norm() + allowed[j] + 1.0);
+            allowed[j] = farthest + size + 1e-9 * (handle->targets.col(k).norm() + farthest + 1.0);
     return allowed;
 }
 
