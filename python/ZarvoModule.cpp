@@ -20,16 +20,13 @@
 #include "scenes/BodyMesh.h"
 #include "scenes/KeyAction.h"
 #include "scenes/ResourceError.h"
+#include "scenes/RunLimits.h"
 #include "scenes/SceneSimulation.h"
 
 namespace py = pybind11;
 
 namespace {
 
-// The bounds zarvo-sim's command line puts on --threads and --iterations:
-// an OpenMP runtime that cannot start the threads asked for ends the process.
-constexpr int mostThreads = 1024;
-constexpr int mostIterations = 100000;
 // How long step() runs between two looks for Ctrl+C (KeyboardInterrupt).
 constexpr std::chrono::milliseconds signalCheckInterval{100};
 

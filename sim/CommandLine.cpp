@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "scenes/RunLimits.h"
+
 namespace {
 
 // A whole number from `low` to `high`, all of `text`.
@@ -71,9 +73,9 @@ RunOptions parseCommandLine(const std::vector<std::string>& arguments)
         if (argument == "--steps")
             options.steps = wholeNumber(value(), 0, most, "--steps");
         else if (argument == "--threads")
-            options.threads = wholeNumber(value(), 1, 1024, "--threads");
+            options.threads = wholeNumber(value(), 1, mostThreads, "--threads");
         else if (argument == "--iterations")
-            options.iterations = wholeNumber(value(), 1, 100000, "--iterations");
+            options.iterations = wholeNumber(value(), 1, mostIterations, "--iterations");
         else if (argument == "--every")
             options.every = wholeNumber(value(), 1, most, "--every");
         else if (argument == "--out")
