@@ -8,17 +8,28 @@
 #endif
 
 #include <GL/glu.h>
+#include <omp.h>
 #include <QCursor>
+#include <QDateTime>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFont>
 #include <QGLFormat>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 
 #include "demos/BucklingDemo.h"
 #include "demos/ClothDemo.h"
+#include "demos/FileDemo.h"
 #include "demos/GlDrawing.h"
 #include "scenes/ResourceError.h"
 #include "demos/ResourceFiles.h"
@@ -27,6 +38,9 @@
 namespace {
 
 constexpr int tickMilliseconds = 33;
+// Quiet time after the last change on disk before the file is read again:
+// an editor's save is a burst of changes (write, rename, attributes).
+constexpr int reloadDelayMilliseconds = 250;
 // The window's size when not full screen, centred on the screen.
 constexpr QSize normalSize(1024, 768);
 constexpr GLfloat groundY = -11.0f;
@@ -44,6 +58,12 @@ QGLFormat surfaceFormat()
     return format;
 }
 
+// A shipped scene's name rather than a file: nothing on disk to watch.
+bool isShippedName(const QString& file)
+{
+    return (file == "cloth" || file == "shell" || file == "plate") && !QFileInfo::exists(file);
+}
+
 std::shared_ptr<Demo> makeDemo(int index)
 {
     switch (index) {
@@ -55,13 +75,31 @@ std::shared_ptr<Demo> makeDemo(int index)
 
 }  // namespace
 
-MainWindow::MainWindow() : QGLWidget(surfaceFormat())
+MainWindow::MainWindow(const QString& file) : QGLWidget(surfaceFormat())
 {
     groundImage = loadResourceImage("ground.jpg", groundProblems);
 
     auto* timer = new QTimer(this);
     connect(timer, SIGNAL(timeout()), this, SLOT(simulate()));
     timer->start(tickMilliseconds);
+
+    watcher = new QFileSystemWatcher(this);
+    reloadTimer = new QTimer(this);
+    reloadTimer->setSingleShot(true);
+    reloadTimer->setInterval(reloadDelayMilliseconds);
+    connect(reloadTimer, &QTimer::timeout, this, [this] { reloadIfChanged(); });
+    connect(watcher, &QFileSystemWatcher::fileChanged, reloadTimer, qOverload<>(&QTimer::start));
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        folderChanged = true;
+        reloadTimer->start();
+    });
+    setAcceptDrops(true);
+    if (!file.isEmpty()) {
+        // initializeGL starts on it, once there is a GL context.
+        sceneFile = file;
+        currentDemo = 3;
+        watchFiles();
+    }
 
     showScreenMode(fullScreen);
 }
@@ -75,6 +113,13 @@ MainWindow::~MainWindow()
 
 void MainWindow::setDemo(int index)
 {
+    if (index == 3) {
+        if (!sceneFile.isEmpty())
+            prepareFile();
+        return;
+    }
+    fileWanted = false;
+    preparer.cancel();
     makeCurrent();
     currentDemo = index;
     demo = makeDemo(index);
@@ -95,6 +140,118 @@ void MainWindow::setDemo(int index)
 #endif
 }
 
+void MainWindow::openFile(const QString& file)
+{
+    sceneFile = file;
+    fileError.clear();
+    fileRefused = false;
+    sourceFiles.clear();
+    sourcesStamp.clear();
+    watchFiles();
+    prepareFile();
+}
+
+bool MainWindow::preparationRunning() const
+{
+    return preparer.threadRunning();
+}
+
+void MainWindow::prepareFile()
+{
+    fileWanted = true;
+    folderChanged = false;
+    sceneStamp = stampOf({sceneFile});
+    preparer.prepare(sceneFile.toStdString(), resourceFolder());
+}
+
+void MainWindow::takePreparedScene()
+{
+    std::optional<ScenePreparer::Outcome> outcome = preparer.poll();
+    if (!outcome)
+        return;
+    if (!outcome->scene) {
+        fileRefused = true;
+        if (outcome->error != fileError) {
+            fileError = outcome->error;
+            std::cerr << fileError << std::endl;
+        }
+        return;
+    }
+    makeCurrent();
+    FileDemo& scene = *outcome->scene;
+    // The scene shown so far goes first, with its textures.
+    demo = std::move(outcome->scene);
+    currentDemo = 3;
+    sceneError.clear();
+    fileError.clear();
+    fileRefused = false;
+    scene.init(camera);
+    scene.initGL();
+    // Built on another thread, the solver took that thread's count: give it
+    // the one the keys 8 and 9 set, as a scene built here would have.
+    scene.setThreadCount(omp_get_max_threads());
+    camera.lookAt();
+    sourceFiles.clear();
+    for (const std::string& source : scene.sourceFiles())
+        sourceFiles.push_back(QFileInfo(QString::fromStdString(source)).absoluteFilePath());
+    sourcesStamp = stampOf(sourceFiles);
+    watchFiles();
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+void MainWindow::watchFiles()
+{
+    if (!watcher->files().isEmpty())
+        watcher->removePaths(watcher->files());
+    if (!watcher->directories().isEmpty())
+        watcher->removePaths(watcher->directories());
+    if (sceneFile.isEmpty() || isShippedName(sceneFile))
+        return;
+    // Folders too: an editor that saves by writing a new file and renaming
+    // it over the old one ends the watch on the old file.
+    QStringList paths;
+    std::vector<QString> files = sourceFiles;
+    files.push_back(QFileInfo(sceneFile).absoluteFilePath());
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        if (info.exists())
+            paths << info.absoluteFilePath();
+        if (info.absoluteDir().exists())
+            paths << info.absolutePath();
+    }
+    paths.removeDuplicates();
+    watcher->addPaths(paths);
+}
+
+void MainWindow::reloadIfChanged()
+{
+    watchFiles();
+    if (sceneFile.isEmpty() || !fileWanted)
+        return;
+    // A folder changes for many reasons; a refused file is tried again on
+    // any of them, since what it lacked (its mesh, say) may have arrived.
+    if (stampOf({sceneFile}) != sceneStamp || stampOf(sourceFiles) != sourcesStamp
+        || (fileRefused && folderChanged))
+        prepareFile();
+    folderChanged = false;
+}
+
+QString MainWindow::stampOf(const std::vector<QString>& files)
+{
+    QString stamp;
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        stamp += QString("%1 %2 %3 %4\n")
+                     .arg(info.absoluteFilePath())
+                     .arg(info.exists())
+                     .arg(info.size())
+                     .arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    return stamp;
+}
+
 OverlayState MainWindow::overlayState() const
 {
     OverlayState state;
@@ -109,9 +266,23 @@ OverlayState MainWindow::overlayState() const
         state.vertexCount = static_cast<int>(demo->mesh.vertex_count());
         state.constraintCount = demo->solver ? static_cast<int>(demo->solver->constraintCount()) : 0;
     }
+    if (!sceneFile.isEmpty()) {
+        state.fileName = QFileInfo(sceneFile).fileName();
+        state.paused = paused;
+    }
+    if (const auto* file = dynamic_cast<const FileDemo*>(demo.get()))
+        for (const std::string& arrow : file->arrowKeys())
+            state.fileArrows.push_back(QString::fromStdString(arrow));
+    if (preparer.preparing()) {
+        state.preparing = "preparing " + QFileInfo(QString::fromStdString(preparer.file())).fileName();
+        if (preparer.vertexCount() >= 0)
+            state.preparing += QString(": %1 vertices").arg(QLocale(QLocale::English).toString(preparer.vertexCount()));
+    }
     std::vector<std::string> messages = groundProblems;
     if (!sceneError.empty())
         messages.push_back(sceneError);
+    if (!fileError.empty())
+        messages.push_back(fileError);
     if (demo)
         messages.insert(messages.end(), demo->resourceProblems.begin(), demo->resourceProblems.end());
     for (const std::string& message : messages)
@@ -121,12 +292,14 @@ OverlayState MainWindow::overlayState() const
 
 void MainWindow::simulate()
 {
+    takePreparedScene();
     if (clickPending && demo) {
         makeCurrent();
         demo->click(mapFromGlobal(QCursor::pos()));
     }
     clickPending = false;
-    if (demo) {
+    // Paused, the pick stays with the scene until the next step.
+    if (demo && !paused) {
         QElapsedTimer timer;
         timer.start();
         demo->step();
@@ -246,6 +419,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_1: setDemo(0); break;
     case Qt::Key_2: setDemo(1); break;
     case Qt::Key_3: setDemo(2); break;
+    case Qt::Key_4: setDemo(3); break;
+    case Qt::Key_P:
+        if (!sceneFile.isEmpty())
+            paused = !paused;
+        break;
     case Qt::Key_6:
         if (demo && demo->solver && demo->iterations() > 1)
             demo->solver->setIterations(demo->iterations() - 1);
@@ -335,4 +513,20 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event)
     }
     lastMouseX = event->x();
     lastMouseY = event->y();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openFile(urls.front().toLocalFile());
 }

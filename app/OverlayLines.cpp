@@ -16,7 +16,11 @@ void addModeLines(const OverlayState& state, std::vector<OverlayLine>& lines)
         texts = {"left arrow: left", "right arrow: right", "mouse click: interact"};
     else if (state.currentDemo == 1)
         texts = {"up arrow: up", "down arrow: down", "mouse click: interact"};
-    else
+    else if (state.currentDemo == 3) {
+        for (const QString& arrow : state.fileArrows)
+            texts.push_back(QString("%1 arrow: %1").arg(arrow));
+        texts.push_back("mouse click: interact");
+    } else
         texts = {"mouse click: interact"};
     int y = 220;
     for (const QString& text : texts) {
@@ -38,6 +42,11 @@ std::vector<OverlayLine> overlayLines(const OverlayState& state)
         {160, state.fullScreen ? "f: fullscreen off" : "f: fullscreen on"},
         {180, state.cameraMode ? "space: interactive mode" : "space: camera mode"},
     };
+    if (!state.fileName.isEmpty()) {
+        // In the gaps of the shipped scenes' help, which stays where it is.
+        lines.insert(lines.begin() + 3, {100, "4: " + state.fileName});
+        lines.push_back({200, state.paused ? "p: resume (paused)" : "p: pause"});
+    }
     addModeLines(state, lines);
     const qint64 milliseconds = state.simulationTime;
     lines.push_back({340, QString("simulation (%2 iterations, %3 threads): %1 ms")
@@ -51,6 +60,10 @@ std::vector<OverlayLine> overlayLines(const OverlayState& state)
     lines.push_back({460, "8: less threads"});
     lines.push_back({480, "9: more threads"});
     int y = firstMessageY;
+    if (!state.preparing.isEmpty()) {
+        lines.push_back({y, state.preparing});
+        y += lineSpacing;
+    }
     for (const QString& message : state.messages) {
         lines.push_back({y, message});
         y += lineSpacing;

@@ -11,13 +11,23 @@ struct OverlayState
     bool wireframe = false;
     bool fullScreen = true;
     bool cameraMode = false;
-    int currentDemo = 0;           // 0 cloth, 1 thin shell, 2 thin plate
+    int currentDemo = 0;           // 0 cloth, 1 thin shell, 2 thin plate, 3 the file
     std::int64_t simulationTime = 0;  // milliseconds of the last step
     int iterations = 0;            // 0 without a solver
     int threadCount = 0;           // 0 without a solver
     int vertexCount = 0;           // of the scene mesh, 0 without a scene
     int constraintCount = 0;       // 0 without a solver
     std::vector<QString> messages; // resource problems, shown below the help
+    // The file given as scene 4 ("flag.json"); empty while no file is open,
+    // and then the overlay is the one of the three shipped scenes alone.
+    QString fileName;
+    bool paused = false;           // only while a file is open
+    // The arrow keys that act on the file's body ("left", "right", "up",
+    // "down"), for its help in interactive mode.
+    std::vector<QString> fileArrows;
+    // "preparing flag.obj: 102,400 vertices" while a body is being built
+    // off the GUI thread; shown above the messages.
+    QString preparing;
 };
 
 // One overlay text at window coordinates (20, y), y downwards from the top.

@@ -1,11 +1,50 @@
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
 #include <QApplication>
+#include <QString>
 
 #include "app/MainWindow.h"
 
+namespace {
+
+const char* const usage =
+    "usage: zarvo-demo [FILE]\n"
+    "Opens the window on the shipped scenes (keys 1 to 3). FILE, a scene file\n"
+    "(.json), a mesh file (.obj, .off, .stl) or a shipped scene's name (cloth,\n"
+    "shell, plate), opens as scene 4 (key 4), and is read again when it\n"
+    "changes on disk.\n";
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // Qt takes its own options (-platform, -display, ...) out of argv.
     QApplication application(argc, argv);
-    MainWindow window;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::cout << usage;
+        return 0;
+    }
+    if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0].startsWith('-'))) {
+        std::cerr << "zarvo-demo: expected at most one FILE, got: "
+                  << arguments.join(' ').toStdString() << "\n"
+                  << usage;
+        return 2;
+    }
+    MainWindow window(arguments.isEmpty() ? QString() : arguments[0]);
     window.show();
-    return application.exec();
+    const int status = application.exec();
+    if (window.preparationRunning()) {
+        // A body nobody will see is still being factorized, which cannot be
+        // interrupted: end now rather than wait for it. The system frees the
+        // memory; destructors that would run meanwhile could pull the
+        // thread's ground away.
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(nullptr);
+        std::quick_exit(status);
+    }
+    return status;
 }

@@ -39,6 +39,12 @@ void MeshDemo::updateArrays()
 
 void MeshDemo::click(const QPoint& position)
 {
+    Eigen::Vector3d point;
+    pickedVertex = pointUnder(position, point) ? nearestVertex(mesh, point, recipe.pickRadius) : -1;
+}
+
+bool MeshDemo::pointUnder(const QPoint& position, Eigen::Vector3d& point) const
+{
     GLdouble modelview[16];
     GLdouble projection[16];
     GLint viewport[4];
@@ -56,9 +62,10 @@ void MeshDemo::click(const QPoint& position)
     GLdouble x = 0;
     GLdouble y = 0;
     GLdouble z = 0;
-    pickedVertex = -1;
-    if (gluUnProject(winX, winY, depth, modelview, projection, viewport, &x, &y, &z) == GL_TRUE)
-        pickedVertex = nearestVertex(mesh, Eigen::Vector3d(x, y, z), recipe.pickRadius);
+    if (gluUnProject(winX, winY, depth, modelview, projection, viewport, &x, &y, &z) != GL_TRUE)
+        return false;
+    point = Eigen::Vector3d(x, y, z);
+    return true;
 }
 
 void MeshDemo::keyPress(QKeyEvent* event)
@@ -79,7 +86,8 @@ void MeshDemo::readMesh()
 
 QImage MeshDemo::loadImage(const std::string& file)
 {
-    return loadResourceImage(file, resourceProblems);
+    return recipe.inResourceFolder ? loadResourceImage(file, resourceProblems)
+                                   : loadImageFile(file, resourceProblems);
 }
 
 SceneBody MeshDemo::buildBody(Camera& camera)

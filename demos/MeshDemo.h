@@ -39,10 +39,14 @@ protected:
     // Reads and checks the scene's mesh and fills texCoords. Throws
     // ResourceError naming the file.
     void readMesh();
-    // Loads one image of the scene into GL layout. A missing or unreadable
-    // image gives a null image (the scene draws untextured) and a message
-    // naming it in resourceProblems.
+    // Loads one image of the scene (a resource file, or a path for a scene
+    // read from a file) into GL layout. A missing or unreadable image gives
+    // a null image (the scene draws untextured) and a message naming it in
+    // resourceProblems.
     QImage loadImage(const std::string& file);
+    // The world point under `position` (widget coordinates) from the depth
+    // buffer and matrices of the last frame; false where un-projection fails.
+    bool pointUnder(const QPoint& position, Eigen::Vector3d& point) const;
     // Builds solver, constraints, handles, forces and draw indices, and
     // writes the scene camera into `camera`. Call after readMesh.
     SceneBody buildBody(Camera& camera);
@@ -53,5 +57,7 @@ protected:
     // updateArrays and setTexCoordPointer.
     void drawTriangles(GLuint texture) const;
 
-    const SceneRecipe recipe;
+    // Set by the constructor; a scene read from a file sets it once more,
+    // when it has read the file.
+    SceneRecipe recipe;
 };

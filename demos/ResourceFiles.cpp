@@ -12,12 +12,26 @@ std::string resourceFolder()
     return (QCoreApplication::applicationDirPath() + "/resources").toStdString();
 }
 
-QImage loadResourceImage(const std::string& file, std::vector<std::string>& problems)
+namespace {
+
+QImage loadImage(const std::string& path, const std::string& name, std::vector<std::string>& problems)
 {
-    const QImage image(QString::fromStdString(resourceFolder() + "/" + file));
+    const QImage image(QString::fromStdString(path));
     if (!image.isNull())
         return QGLWidget::convertToGLFormat(image);
-    problems.push_back("cannot read " + resourceName(file));
+    problems.push_back("cannot read " + name);
     std::cerr << problems.back() << std::endl;
     return QImage();
+}
+
+} // namespace
+
+QImage loadResourceImage(const std::string& file, std::vector<std::string>& problems)
+{
+    return loadImage(resourceFolder() + "/" + file, resourceName(file), problems);
+}
+
+QImage loadImageFile(const std::string& path, std::vector<std::string>& problems)
+{
+    return loadImage(path, path, problems);
 }

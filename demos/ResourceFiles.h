@@ -16,3 +16,7 @@ std::string resourceFolder();
 // null image, which draws untextured, and the message "cannot read
 // resources/<file>", written to standard error and appended to `problems`.
 QImage loadResourceImage(const std::string& file, std::vector<std::string>& problems);
+
+// The same for an image anywhere, named by its `path` (as the person gave
+// it, through a scene file): the message is "cannot read <path>".
+QImage loadImageFile(const std::string& path, std::vector<std::string>& problems);

@@ -235,7 +235,7 @@ std::string besideFile(const std::string& file, const std::string& relative)
     return (std::filesystem::path(file).parent_path() / path).lexically_normal().string();
 }
 
-void readSceneFile(const std::string& path, LoadedScene& loaded)
+SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
 {
     const nlohmann::json document = parse(path);
     const JsonField root(document, "", path);
@@ -244,11 +244,11 @@ void readSceneFile(const std::string& path, LoadedScene& loaded)
     const std::string meshPath = besideFile(path, root["mesh"].string());
     std::vector<int> simulated;
     try {
-        simulated = readBodyMesh(meshPath, meshPath, loaded.mesh);
+        simulated = readBodyMesh(meshPath, meshPath, mesh);
     } catch (const ResourceError& error) {
         throw ResourceError(path + ": mesh: " + error.what());
     }
-    SceneRecipe recipe = defaultRecipe(loaded.mesh, meshPath);
+    SceneRecipe recipe = defaultRecipe(mesh, meshPath);
 
     if (root.has("images"))
         for (const JsonField& image : root["images"].elements())
@@ -258,12 +258,12 @@ void readSceneFile(const std::string& path, LoadedScene& loaded)
 
     std::size_t groupCount = 1;
     if (root.has("pins")) {
-        const Pins pins = readPins(root["pins"], loaded.mesh, simulated);
+        const Pins pins = readPins(root["pins"], mesh, simulated);
         usePins(pins, recipe);
         std::size_t pinned = 0;
         for (const auto& group : pins.groups)
             pinned += group.size();
-        fitMaterial(loaded.mesh, static_cast<int>(pinned), recipe);
+        fitMaterial(mesh, static_cast<int>(pinned), recipe);
         groupCount = pins.groups.size();
     }
     if (root.has("density"))
@@ -290,7 +290,7 @@ void readSceneFile(const std::string& path, LoadedScene& loaded)
         recipe.eye = singlePrecision(camera["eye"].vector());
         recipe.center = singlePrecision(camera["center"].vector());
     }
-    loaded.recipe = std::move(recipe);
+    return recipe;
 }
 
 bool endsWith(const std::string& text, const std::string& end)
@@ -300,26 +300,31 @@ bool endsWith(const std::string& text, const std::string& end)
 
 } // namespace
 
-void loadScene(const std::string& scene, const std::string& resourceFolder, LoadedScene& loaded)
+std::string loadScene(const std::string& scene, const std::string& resourceFolder,
+                      SceneRecipe& recipe, Surface_mesh& mesh)
 {
     const std::pair<const char*, SceneRecipe (*)()> shipped[] = {
         {"cloth", clothRecipe}, {"shell", bucklingRecipe}, {"plate", plateRecipe}};
-    for (const auto& [name, recipe] : shipped) {
+    for (const auto& [name, shippedRecipe] : shipped) {
         if (scene == name) {
-            loaded.recipe = recipe();
-            readSceneMesh(loaded.recipe, resourceFolder, loaded.mesh);
-            loaded.title = name;
-            return;
+            recipe = shippedRecipe();
+            readSceneMesh(recipe, resourceFolder, mesh);
+            return name;
         }
     }
-    loaded.title = std::filesystem::path(scene).filename().string();
     std::string lower = scene;
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (endsWith(lower, ".json")) {
-        readSceneFile(scene, loaded);
-        return;
+        recipe = readSceneFile(scene, mesh);
+    } else {
+        readBodyMesh(scene, scene, mesh);
+        recipe = defaultRecipe(mesh, scene);
     }
-    readBodyMesh(scene, scene, loaded.mesh);
-    loaded.recipe = defaultRecipe(loaded.mesh, scene);
+    return std::filesystem::path(scene).filename().string();
+}
+
+void loadScene(const std::string& scene, const std::string& resourceFolder, LoadedScene& loaded)
+{
+    loaded.title = loadScene(scene, resourceFolder, loaded.recipe, loaded.mesh);
 }

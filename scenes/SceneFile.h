@@ -21,3 +21,8 @@ struct LoadedScene
 // a message naming the file and, for a scene file, the field as a JSON path
 // and what is wrong with it.
 void loadScene(const std::string& scene, const std::string& resourceFolder, LoadedScene& loaded);
+
+// The same into a mesh held elsewhere (a fresh one), for a body that must
+// keep its mesh in place, such as a window's scene. Returns the title.
+std::string loadScene(const std::string& scene, const std::string& resourceFolder,
+                      SceneRecipe& recipe, surface_mesh::Surface_mesh& mesh);
