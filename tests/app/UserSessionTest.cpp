@@ -6,6 +6,8 @@
 #include <functional>
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -13,6 +15,7 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
@@ -143,6 +146,33 @@ int changedBlocks(const QImage& a, const QImage& b, const QRect& area)
     return count;
 }
 
+// Writes `text` to `path` as an editor that saves by rename does: into a new
+// file beside it, renamed over the old one.
+void saveByRename(const QString& path, const QByteArray& text)
+{
+    QSaveFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    ASSERT_TRUE(file.commit());
+}
+
+// The overlay row of the first message below the help lines.
+int firstMessageRow()
+{
+    OverlayState state;
+    state.messages = {"message"};
+    return overlayLines(state).back().y;
+}
+
+bool skyAround(const QImage& screen, const QPoint& point)
+{
+    for (int dy = -8; dy <= 8; dy += 4)
+        for (int dx = -8; dx <= 8; dx += 4)
+            if (!near(skyColour, screen.pixelColor(point + QPoint(dx, dy))))
+                return false;
+    return true;
+}
+
 }  // namespace
 
 TEST(UserSession, FullScreenOverlayScenesDragAndEscapeAsAPersonMeetsThem)
@@ -269,6 +299,127 @@ TEST(UserSession, ASceneWithoutItsImageRunsUntexturedAndSaysSoWhileShown)
     ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(QString::fromLocal8Bit(program.readAllStandardError()).count(message + "\n"), 1);
+}
+
+TEST(UserSession, AFileOpensPausesWithItsPullWaitingAndIsReadAgainWhenSavedBrokenAndFixed)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("flag.json");
+    const QByteArray mesh = "\"mesh\": \"" ZARVO_RESOURCES_DIR "/cloth_mesh.obj\"";
+    saveByRename(path, "{" + mesh + "}\n");
+    QProcess program;
+    program.start(ZARVO_DEMO_PATH, {path});
+    ASSERT_TRUE(program.waitForStarted());
+    const QRect screenArea = QGuiApplication::primaryScreen()->geometry();
+    const QPoint origin = screenArea.topLeft();
+    const QPoint centre = screenArea.center();
+    const QRect middle(centre - QPoint(200, 200), QSize(400, 400));
+    xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
+
+    // The file is scene 4, named in the help, its body framed in the middle.
+    const auto opened = [&](const QImage& s) {
+        return skyInCorner(s, screenArea.topRight()) && showsText(s, origin, 100, "4: flag.json") &&
+               showsText(s, origin, 200, "p: pause") && !skyAround(s, centre);
+    };
+    const QImage start = grabWhen(opened);
+    saveForInspection(start, "file");
+    ASSERT_TRUE(opened(start));
+
+    // Paused, a click on the body moves nothing; resumed, its pull acts.
+    xdotool({"key", "p"});
+    const QImage paused = grabWhen([&](const QImage& s) { return showsText(s, origin, 200, "p: resume (paused)"); });
+    ASSERT_TRUE(showsText(paused, origin, 200, "p: resume (paused)"));
+    xdotool({"click", "1"});
+    QThread::msleep(1000);
+    const QImage stillPaused = grabScreen();
+    EXPECT_EQ(changedPixels(paused, stillPaused, middle), 0);
+    xdotool({"key", "p"});
+    QThread::msleep(1000);
+    const QImage resumed = grabScreen();
+    saveForInspection(resumed, "file-resumed");
+    EXPECT_TRUE(showsText(resumed, origin, 200, "p: pause"));
+    EXPECT_GT(changedBlocks(stillPaused, resumed, middle), 20);
+
+    // Saved with a misspelt key: the body runs on, the message names file
+    // and field.
+    saveByRename(path, "{" + mesh + ", \"strain_wieght\": 0.01}\n");
+    const QString message = path + ": strain_wieght is not a known key";
+    const QImage broken = grabWhen([&](const QImage& s) { return showsText(s, origin, firstMessageRow(), message); });
+    saveForInspection(broken, "file-broken");
+    EXPECT_TRUE(showsText(broken, origin, firstMessageRow(), message));
+    EXPECT_TRUE(showsText(broken, origin, 100, "4: flag.json"));
+    EXPECT_FALSE(skyAround(broken, centre));
+    EXPECT_EQ(program.state(), QProcess::Running);
+
+    // Fixed, with a camera that looks up past the body: read without a
+    // restart, the message gone.
+    saveByRename(path, "{" + mesh + ", \"camera\": {\"eye\": [-8.5, -4, -30], \"center\": [-8.5, 20, -29]}}\n");
+    const auto fixed = [&](const QImage& s) {
+        return skyAround(s, centre) && !showsText(s, origin, firstMessageRow(), message);
+    };
+    const QImage loaded = grabWhen(fixed);
+    saveForInspection(loaded, "file-fixed");
+    EXPECT_TRUE(fixed(loaded));
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(QString::fromLocal8Bit(program.readAllStandardError()).count(message + "\n"), 1);
+}
+
+TEST(UserSession, ABodyOfAHundredThousandVerticesLeavesTheWindowAnsweringAndEscapeEndsItAtOnce)
+{
+    // A 316 x 316 grid: 99,856 vertices, whose factorization takes seconds.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("big.obj");
+    {
+        constexpr int side = 316;
+        QByteArray text;
+        for (int j = 0; j < side; ++j)
+            for (int i = 0; i < side; ++i)
+                text += QByteArray("v ") + QByteArray::number(0.05 * i) + " " + QByteArray::number(-0.05 * j) + " 0\n";
+        for (int j = 0; j + 1 < side; ++j)
+            for (int i = 0; i + 1 < side; ++i) {
+                const int a = j * side + i + 1, b = a + 1, c = a + side, d = c + 1;
+                text += "f " + QByteArray::number(a) + " " + QByteArray::number(c) + " " + QByteArray::number(b) + "\n";
+                text += "f " + QByteArray::number(b) + " " + QByteArray::number(c) + " " + QByteArray::number(d) + "\n";
+            }
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    const QPoint origin = QGuiApplication::primaryScreen()->geometry().topLeft();
+    const QString preparing = "preparing big.obj: 99,856 vertices";
+
+    QElapsedTimer clock;
+    clock.start();
+    QProcess program;
+    program.start(ZARVO_DEMO_PATH, {path});
+    ASSERT_TRUE(program.waitForStarted());
+    const QPoint corner = QGuiApplication::primaryScreen()->geometry().topRight();
+    const QImage drawing = grabWhen([&](const QImage& s) {
+        return skyInCorner(s, corner) && showsText(s, origin, firstMessageRow(), preparing);
+    });
+    const qint64 shown = clock.elapsed();
+    saveForInspection(drawing, "preparing");
+    EXPECT_TRUE(skyInCorner(drawing, corner));
+    EXPECT_TRUE(showsText(drawing, origin, firstMessageRow(), preparing));
+    EXPECT_LE(shown, 2000);
+
+    // The window answers keys while the body is prepared.
+    xdotool({"key", "w"});
+    const QImage answered = grabWhen([&](const QImage& s) { return showsText(s, origin, 140, "w: wireframe off"); });
+    EXPECT_TRUE(showsText(answered, origin, 140, "w: wireframe off"));
+    ASSERT_TRUE(showsText(answered, origin, firstMessageRow(), preparing)) << "prepared before Escape";
+
+    clock.restart();
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
+    EXPECT_LE(clock.elapsed(), 2000);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
 }
 
 int main(int argc, char* argv[])
