@@ -8,7 +8,12 @@
 
 #include <GL/glu.h>
 #include <QCursor>
+#include <QDeadlineTimer>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QProcess>
+#include <QSaveFile>
+#include <QUrl>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,6 +23,7 @@
 
 #include "demos/BucklingDemo.h"
 #include "demos/ClothDemo.h"
+#include "demos/FileDemo.h"
 #include "demos/GlDrawing.h"
 #include "demos/ThinPlateDemo.h"
 #include "tests/app/LeftDrag.h"
@@ -512,6 +518,73 @@ TEST_F(WindowTest, WindowWithoutASceneKeepsWorking)
     EXPECT_EQ(window->overlayState().vertexCount, 0);
     press(Qt::Key_2);
     EXPECT_NE(dynamic_cast<BucklingDemo*>(window->demo.get()), nullptr);
+}
+
+namespace {
+
+// Ticks until no body is being prepared any more (or 20 s passed).
+void tickUntilPrepared(MainWindow& window)
+{
+    const QDeadlineTimer deadline(20000);
+    do {
+        window.simulate();
+        QTest::qWait(20);
+    } while ((!window.overlayState().preparing.isEmpty() || window.preparationRunning()) && !deadline.hasExpired());
+}
+
+// Drags `path` from a file manager and drops it on the window.
+void dropFile(MainWindow& window, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint point(400, 400);
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+}
+
+// A scene file of the shipped plate's mesh in `folder`.
+QString plateSceneFile(const QTemporaryDir& folder)
+{
+    const QString path = folder.filePath("plate-of-mine.json");
+    QSaveFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("{\"mesh\": \"" ZARVO_RESOURCES_DIR "/plate.obj\"}\n");
+    file.commit();
+    return path;
+}
+
+}  // namespace
+
+TEST_F(WindowTest, AFileDroppedOnTheWindowOpensAsSceneFourNamedInTheHelp)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    dropFile(*window, plateSceneFile(folder));
+    tickUntilPrepared(*window);
+    auto* file = dynamic_cast<FileDemo*>(window->demo.get());
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(window->currentDemo, 3);
+    EXPECT_EQ(window->overlayState().fileName, "plate-of-mine.json");
+    press(Qt::Key_3);
+    EXPECT_EQ(file->mesh.vertex_count(), window->demo->mesh.vertex_count());
+}
+
+TEST_F(WindowTest, ASceneKeyDiscardsTheFileBeingPreparedAndKeyFourReadsItAgain)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    dropFile(*window, plateSceneFile(folder));
+    press(Qt::Key_2);
+    tickUntilPrepared(*window);
+    EXPECT_NE(dynamic_cast<BucklingDemo*>(window->demo.get()), nullptr);
+    EXPECT_EQ(window->currentDemo, 1);
+    press(Qt::Key_4);
+    tickUntilPrepared(*window);
+    EXPECT_NE(dynamic_cast<FileDemo*>(window->demo.get()), nullptr);
+    EXPECT_EQ(window->currentDemo, 3);
 }
 
 namespace {

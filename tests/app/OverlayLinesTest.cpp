@@ -96,3 +96,33 @@ TEST(Overlay, ResourceMessagesFollowTheHelpOnePerLine)
     EXPECT_EQ(textAt(lines, 520), "cannot read resources/ground.jpg");
     EXPECT_EQ(textAt(lines, 540), "cannot read resources/plate.obj");
 }
+
+TEST(Overlay, AFileAddsItsKeyAndPauseInTheGapsOfTheHelpAndNothingWithoutOne)
+{
+    OverlayState state;
+    const auto shipped = overlayLines(state);
+    EXPECT_EQ(textAt(shipped, 100), "");
+    EXPECT_EQ(textAt(shipped, 200), "");
+
+    state.fileName = "flag.json";
+    auto lines = overlayLines(state);
+    EXPECT_EQ(textAt(lines, 100), "4: flag.json");
+    EXPECT_EQ(textAt(lines, 200), "p: pause");
+    EXPECT_EQ(lines.size(), shipped.size() + 2);
+    state.paused = true;
+    EXPECT_EQ(textAt(overlayLines(state), 200), "p: resume (paused)");
+
+    state.currentDemo = 3;
+    state.fileArrows = {"left", "up"};
+    EXPECT_EQ(modeLines(state), (std::vector<QString>{"left arrow: left", "up arrow: up", "mouse click: interact"}));
+}
+
+TEST(Overlay, ThePreparedBodyStandsAboveTheMessages)
+{
+    OverlayState state;
+    state.preparing = "preparing big.obj: 102,400 vertices";
+    state.messages = {"big.json: pins[0] selects no vertex"};
+    const auto lines = overlayLines(state);
+    EXPECT_EQ(textAt(lines, 520), "preparing big.obj: 102,400 vertices");
+    EXPECT_EQ(textAt(lines, 540), "big.json: pins[0] selects no vertex");
+}
