@@ -1,13 +1,18 @@
 // Writes PNG screenshots of each scene at start and after interaction into
-// the folder given as the only argument: grabs of the whole screen, with the
-// window as a user sees it (full screen, at the screen's size). Needs a
-// display of its own (xvfb-run).
+// the folder given as the first argument: grabs of the whole screen, with the
+// window as a user sees it (full screen, at the screen's size). A second
+// argument, a folder holding garment-robe.obj (a mesh made elsewhere), adds
+// that robe hanging from its shoulders as scene 4. Needs a display of its
+// own (xvfb-run).
 #include <iostream>
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QDeadlineTimer>
+#include <QSaveFile>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -53,13 +58,51 @@ void pull(MainWindow& window, const QPoint& point, int ticks)
     QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, point);
 }
 
+// Ticks until the window has no body in preparation (or a minute passed).
+void tickUntilPrepared(MainWindow& window)
+{
+    const QDeadlineTimer deadline(60000);
+    do {
+        window.simulate();
+        QTest::qWait(20);
+    } while (!window.overlayState().preparing.isEmpty() && !deadline.hasExpired());
+}
+
+// The robe of `meshFolder` as scene 4, pinned at its shoulders (the band of
+// its top between the sleeves).
+bool saveRobe(MainWindow& window, const QDir& folder, const QString& meshFolder)
+{
+    QTemporaryDir sceneFolder;
+    const QString scene = sceneFolder.filePath("robe.json");
+    QSaveFile file(scene);
+    if (!sceneFolder.isValid() || !file.open(QIODevice::WriteOnly)) {
+        std::cerr << "cannot write " << scene.toStdString() << std::endl;
+        return false;
+    }
+    file.write(QString("{\n  \"mesh\": \"%1/garment-robe.obj\",\n"
+                       "  \"pins\": [{\"box\": {\"min\": [-0.45, 0.45, -1], \"max\": [0.5, 1, 1]}}]\n}\n")
+                   .arg(QDir(meshFolder).absolutePath())
+                   .toUtf8());
+    file.commit();
+    window.openFile(scene);
+    tickUntilPrepared(window);
+    bool ok = true;
+    tick(window, 2 * ticksToSettle);
+    ok &= save(window, folder, "robe");
+    const QPoint centre(window.width() / 2, window.height() / 2);
+    pull(window, centre + QPoint(0, window.height() / 8), 15);
+    tick(window, 2);
+    ok &= save(window, folder, "robe-pulled");
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::cerr << "usage: " << argv[0] << " OUTPUT_FOLDER" << std::endl;
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: " << argv[0] << " OUTPUT_FOLDER [FOLDER_WITH_GARMENT_ROBE_OBJ]" << std::endl;
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -99,5 +142,9 @@ int main(int argc, char* argv[])
 
     QTest::keyClick(&window, Qt::Key_W);
     ok &= save(window, folder, "plate-wireframe");
+    QTest::keyClick(&window, Qt::Key_W);
+
+    if (argc == 3)
+        ok &= saveRobe(window, folder, QString::fromLocal8Bit(argv[2]));
     return ok ? 0 : 1;
 }
