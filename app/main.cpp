@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -33,6 +34,10 @@ int main(int argc, char* argv[])
                   << usage;
         return 2;
     }
+    // The mesh readers set the "C" number format whenever they read, and
+    // scene 4 reads off the GUI thread: set it here first, so that a reader
+    // never changes the locale while this thread may be using it.
+    std::setlocale(LC_NUMERIC, "C");
     MainWindow window(arguments.isEmpty() ? QString() : arguments[0]);
     window.show();
     const int status = application.exec();
