@@ -15,6 +15,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFont>
@@ -161,7 +162,7 @@ void MainWindow::prepareFile()
     fileWanted = true;
     folderChanged = false;
     sceneStamp = stampOf({sceneFile});
-    preparer.prepare(sceneFile.toStdString(), resourceFolder());
+    preparer.prepare(QFile::encodeName(sceneFile).toStdString(), resourceFolder());
 }
 
 void MainWindow::takePreparedScene()
@@ -193,7 +194,7 @@ void MainWindow::takePreparedScene()
     camera.lookAt();
     sourceFiles.clear();
     for (const std::string& source : scene.sourceFiles())
-        sourceFiles.push_back(QFileInfo(QString::fromStdString(source)).absoluteFilePath());
+        sourceFiles.push_back(QFileInfo(QFile::decodeName(source.c_str())).absoluteFilePath());
     sourcesStamp = stampOf(sourceFiles);
     watchFiles();
 #ifdef __GLIBC__
@@ -274,7 +275,7 @@ OverlayState MainWindow::overlayState() const
         for (const std::string& arrow : file->arrowKeys())
             state.fileArrows.push_back(QString::fromStdString(arrow));
     if (preparer.preparing()) {
-        state.preparing = "preparing " + QFileInfo(QString::fromStdString(preparer.file())).fileName();
+        state.preparing = "preparing " + QFileInfo(QFile::decodeName(preparer.file().c_str())).fileName();
         if (preparer.vertexCount() >= 0)
             state.preparing += QString(": %1 vertices").arg(QLocale(QLocale::English).toString(preparer.vertexCount()));
     }
