@@ -28,10 +28,14 @@ int main(int argc, char* argv[])
         std::cout << usage;
         return 0;
     }
-    if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0].startsWith('-'))) {
-        std::cerr << "zarvo-demo: expected at most one FILE, got: "
-                  << arguments.join(' ').toStdString() << "\n"
-                  << usage;
+    if (arguments.size() > 1) {
+        std::cerr << "zarvo-demo: expected at most one FILE, got: " << arguments.join(' ').toStdString()
+                  << "\n" << usage;
+        return 2;
+    }
+    if (arguments.size() == 1 && arguments[0].startsWith('-')) {
+        // A file whose name starts so is given as ./-name.
+        std::cerr << "zarvo-demo: unknown option " << arguments[0].toStdString() << "\n" << usage;
         return 2;
     }
     // The mesh readers set the "C" number format whenever they read, and
