@@ -13,7 +13,6 @@ using surface_mesh::Surface_mesh;
 using Point = surface_mesh::Vector<double, 3>;
 
 // The shipped cloth's measures and values, which the defaults scale.
-constexpr double clothSize = 13.124404748406688;
 constexpr double clothEdge = 0.28390289147973824;
 constexpr double clothStrainWeight = 0.005;
 constexpr double clothBendingWeight = 8e-06;
@@ -30,9 +29,9 @@ struct Extent
 
 Extent extentOf(const Surface_mesh& mesh)
 {
-    const Eigen::Map<const Eigen::Matrix3Xd> points(
-        mesh.position(surface_mesh::Vertex(0)).data(), 3, mesh.vertex_count());
-    return {points.rowwise().minCoeff(), points.rowwise().maxCoeff()};
+    const BoundingBox box = boundingBox(mesh);
+    return {Eigen::Vector3d(box.low[0], box.low[1], box.low[2]),
+            Eigen::Vector3d(box.high[0], box.high[1], box.high[2])};
 }
 
 double area(const Surface_mesh& mesh)
@@ -116,9 +115,9 @@ void fitMaterial(const Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe)
     const double density = std::min(1.0, s * pinnedCount / area(mesh));
     recipe.density = density;
     recipe.strainWeight = static_cast<float>(
-        clothStrainWeight * std::sqrt(density * (h / clothEdge) * (s / clothSize)));
+        clothStrainWeight * std::sqrt(density * (h / clothEdge) * (s / shippedClothSize)));
     recipe.bendingWeight = static_cast<float>(
-        clothBendingWeight * std::sqrt(density * std::pow(s / clothSize, 3)));
+        clothBendingWeight * std::sqrt(density * std::pow(s / shippedClothSize, 3)));
 }
 
 void frameCamera(const Surface_mesh& mesh, SceneRecipe& recipe)
@@ -150,7 +149,7 @@ SceneRecipe defaultRecipe(const Surface_mesh& mesh, const std::string& path)
     recipe.keys[SceneKey::Right] = scaleAction(0, {1.25, 1.0, 1.0}, std::nullopt, 2.5);
     recipe.keys[SceneKey::Up] = moveAction(0, {0.0, 0.05 * s, 0.0}, 0.5 * s);
     recipe.keys[SceneKey::Down] = moveAction(0, {0.0, -0.05 * s, 0.0}, 0.5 * s);
-    recipe.clickForce = Eigen::Vector3d(0, 0, clothClickForce * s / clothSize);
+    recipe.clickForce = Eigen::Vector3d(0, 0, clothClickForce * s / shippedClothSize);
     recipe.pickRadius = clothPickRadius * (h / clothEdge) * (h / clothEdge);
     frameCamera(mesh, recipe);
     return recipe;

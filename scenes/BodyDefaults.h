@@ -10,6 +10,9 @@
 // measured against the shipped cloth (s = 13.124, h = 0.2839), so that a
 // mesh of any size and resolution hangs like the cloth.
 
+// The shipped cloth's size, the diagonal of its bounding box.
+inline constexpr double shippedClothSize = 13.124404748406688;
+
 // The vertices along the top of each connected piece of the mesh (a garment
 // often comes as separate panels): within 1% of the piece's height of its
 // largest y. A mesh flat in y (height below 1% of s) takes z instead, and

@@ -35,25 +35,30 @@ int verticesOnNoFace(const Surface_mesh& mesh)
     return count;
 }
 
-double boundingBoxDiagonal(const Surface_mesh& mesh)
+BoundingBox boundingBox(const Surface_mesh& mesh)
 {
     bool any = false;
-    Point low(0, 0, 0);
-    Point high(0, 0, 0);
+    BoundingBox box;
     for (const auto v : mesh.vertices()) {
         const Point& p = mesh.position(v);
         if (!isFinite(p))
             continue;
         if (!any) {
-            low = high = p;
+            box.low = box.high = p;
             any = true;
         }
         for (int c = 0; c < 3; ++c) {
-            low[c] = std::min(low[c], p[c]);
-            high[c] = std::max(high[c], p[c]);
+            box.low[c] = std::min(box.low[c], p[c]);
+            box.high[c] = std::max(box.high[c], p[c]);
         }
     }
-    return norm(high - low);
+    return box;
+}
+
+double boundingBoxDiagonal(const Surface_mesh& mesh)
+{
+    const BoundingBox box = boundingBox(mesh);
+    return norm(box.high - box.low);
 }
 
 double meanEdgeLength(const Surface_mesh& mesh)

@@ -11,8 +11,16 @@ bool allFinite(const surface_mesh::Surface_mesh& mesh);
 // rows, so the factorization could not determine them.
 int verticesOnNoFace(const surface_mesh::Surface_mesh& mesh);
 
-// The diagonal of the bounding box of the finite vertex positions; 0 for a
-// mesh without any.
+// The corners of the bounding box of the finite vertex positions; both at
+// the origin for a mesh without any.
+struct BoundingBox
+{
+    surface_mesh::Point low{0, 0, 0};
+    surface_mesh::Point high{0, 0, 0};
+};
+BoundingBox boundingBox(const surface_mesh::Surface_mesh& mesh);
+
+// The diagonal of that box: the mesh's size.
 double boundingBoxDiagonal(const surface_mesh::Surface_mesh& mesh);
 
 // The mean length of the mesh's edges; 0 for a mesh without edges.
