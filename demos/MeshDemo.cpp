@@ -22,8 +22,7 @@ void MeshDemo::step()
 {
     if (!solver)
         return;
-    clickForce->vertex = pickedVertex;
-    solver->step();
+    stepScene(*solver, *clickForce, pickedVertex, substeps);
     pickedVertex = -1;
 }
 
@@ -98,6 +97,7 @@ SceneBody MeshDemo::buildBody(Camera& camera)
     pickedVertex = -1;
     clickForce = body.clickForce;
     keys = body.keys;
+    substeps = body.substeps;
     camera = Camera(recipe.eye, recipe.center);
     return body;
 }

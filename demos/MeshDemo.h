@@ -32,6 +32,8 @@ public:
     int pickedVertex = -1;
     // The arrow keys' actions and how far they have moved each group.
     HandleKeys keys;
+    // Solver steps per tick.
+    int substeps = 1;
 
 protected:
     explicit MeshDemo(SceneRecipe recipe);

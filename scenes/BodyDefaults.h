@@ -22,7 +22,7 @@ std::vector<int> topVertices(const surface_mesh::Surface_mesh& mesh);
 // Density and weights for a mesh with `pinnedCount` pinned vertices.
 // The density keeps the weight each pin carries to at most 1e-5 s of pull
 // on its handle (whose stiffness is fixed), and is at most 1: density =
-// min(1, s P / A) for area A and P pins. The strain weight follows the membrane
+// min(1, s P / A) for area A and P pins (1 without pins). The strain weight follows the membrane
 // stiffness that gives the cloth's stretch: 0.005 sqrt(density (h / h_c)
 // (s / s_c)); the bending weight the bending stiffness that gives its
 // folds: 8e-6 sqrt(density (s / s_c)^3).

@@ -7,17 +7,25 @@
 #include "scenes/SceneSetup.h"
 
 HandleKeys::HandleKeys(std::map<SceneKey, KeyAction> actions,
-                       std::vector<std::shared_ptr<Zarvo::HandleConstraint>> handles)
+                       std::vector<std::shared_ptr<Zarvo::HandleConstraint>> handles,
+                       std::shared_ptr<Zarvo::ColliderSet> colliders)
     : actions_(std::move(actions)),
       handles_(std::move(handles)),
       scales_(handles_.size(), Eigen::Vector3d::Ones()),
-      travels_(handles_.size(), Eigen::Vector3d::Zero())
+      travels_(handles_.size(), Eigen::Vector3d::Zero()),
+      colliders_(std::move(colliders)),
+      colliderTravels_(colliders_ ? colliders_->colliders().size() : 0, Eigen::Vector3d::Zero())
 {
-    for (const auto& [key, action] : actions_)
-        if (action.group < 0 || action.group >= static_cast<int>(handles_.size()))
-            throw std::out_of_range(std::string("key ") + sceneKeyName(key) + " moves group "
-                                    + std::to_string(action.group) + " of "
-                                    + std::to_string(handles_.size()));
+    for (const auto& [key, action] : actions_) {
+        const bool collider = action.collider.has_value();
+        const int index = collider ? *action.collider : action.group;
+        const std::size_t count = collider ? colliderTravels_.size() : handles_.size();
+        if (index < 0 || index >= static_cast<int>(count) ||
+            (collider && action.kind != KeyAction::Kind::Move))
+            throw std::out_of_range(std::string("key ") + sceneKeyName(key) + " moves "
+                                    + (collider ? "collider " : "group ") + std::to_string(index)
+                                    + " of " + std::to_string(count));
+    }
 }
 
 bool HandleKeys::press(SceneKey key)
@@ -38,7 +46,7 @@ bool HandleKeys::refused(const KeyAction& action) const
         // For a displacement along one axis the unit vector is exact, so
         // the travel compared is exactly the summed displacement.
         const Eigen::Vector3d direction = action.amount / action.amount.norm();
-        return travels_[action.group].dot(direction) >= limit;
+        return travelled(action).dot(direction) >= limit;
     }
     const Eigen::Vector3d& scale = scales_[action.group];
     for (int axis = 0; axis < 3; ++axis) {
@@ -49,8 +57,18 @@ bool HandleKeys::refused(const KeyAction& action) const
     return false;
 }
 
+const Eigen::Vector3d& HandleKeys::travelled(const KeyAction& action) const
+{
+    return action.collider ? colliderTravels_[*action.collider] : travels_[action.group];
+}
+
 void HandleKeys::apply(const KeyAction& action)
 {
+    if (action.collider) {
+        colliderTravels_[*action.collider] += action.amount;
+        colliders_->move(*action.collider, action.amount);
+        return;
+    }
     Zarvo::HandleConstraint& handle = *handles_[action.group];
     if (action.kind == KeyAction::Kind::Move) {
         travels_[action.group] += action.amount;

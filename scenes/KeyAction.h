@@ -13,20 +13,23 @@ std::optional<SceneKey> sceneKeyNamed(const std::string& name);
 const char* sceneKeyName(SceneKey key);
 
 // What one arrow key does to one pinned group: moves its targets by a
-// vector, or scales them per axis about a point. A key can stop working
-// once the group has gone far enough (HandleKeys keeps the tally).
+// vector, or scales them per axis about a point; or to one collider, which
+// it moves. A key can stop working once the group or collider has gone far
+// enough (HandleKeys keeps the tally).
 struct KeyAction
 {
     enum class Kind { Move, Scale };
 
     // Index of the pinned group, in the order the handles are added.
     int group = 0;
+    // Index of the collider the key moves instead of a group (Move only).
+    std::optional<int> collider;
     Kind kind = Kind::Move;
     // Move: the displacement; scale: the factor along x, y and z.
     Eigen::Vector3d amount = Eigen::Vector3d::Zero();
     // Scale only: the fixed point; none = the group's centre at the press.
     std::optional<Eigen::Vector3d> about;
-    // Move: the key is refused once the group has travelled this far along
+    // Move: the key is refused once the group (or collider) has travelled this far along
     // the key's direction since the start. Scale: refused once the group's
     // accumulated scale along an axis the key shrinks is at or below it, or
     // along an axis the key grows at or above it. None: never refused.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "constraints/HandleConstraint.h"
+#include "contact/ColliderSet.h"
 #include "scenes/HandleKeys.h"
 #include "solver/ClickForce.h"
 #include "solver/Solver.h"
@@ -18,6 +19,11 @@ struct SceneBody
     std::vector<std::shared_ptr<Zarvo::HandleConstraint>> handles;
     // Added to the solver with vertex -1 (no pick).
     std::shared_ptr<Zarvo::ClickForce> clickForce;
-    // The recipe's arrow keys, acting on `handles`.
+    // The recipe's obstacles, which the solver keeps the body out of; null
+    // without any.
+    std::shared_ptr<Zarvo::ColliderSet> colliders;
+    // The recipe's arrow keys, acting on `handles` and `colliders`.
     HandleKeys keys;
+    // Solver steps per step of the scene.
+    int substeps = 1;
 };

@@ -11,6 +11,7 @@
 #include "scenes/BodyMesh.h"
 #include "scenes/JsonField.h"
 #include "scenes/ResourceError.h"
+#include "scenes/SceneColliders.h"
 #include "scenes/SceneSetup.h"
 
 namespace {
@@ -119,7 +120,7 @@ Pins readPins(const JsonField& pins, const Surface_mesh& mesh, const std::vector
 {
     const int fileVertexCount = static_cast<int>(simulated.size());
     Pins result;
-    for (const JsonField& group : pins.elements(1)) {
+    for (const JsonField& group : pins.elements()) {
         group.expectKeys({"indices", "range", "ranges", "plane", "box", "offsets"});
         GroupBuilder builder(simulated, mesh.vertex_count());
         if (group.has("indices"))
@@ -162,13 +163,31 @@ void usePins(const Pins& pins, SceneRecipe& recipe)
     };
 }
 
-KeyAction readKeyAction(const JsonField& field, std::size_t groupCount)
+// A whole number naming one of `count` things, or a refusal saying there
+// are none.
+int indexOf(const JsonField& field, std::size_t count, const char* things)
 {
-    field.expectKeys({"group", "move", "scale", "about", "limit"});
+    if (count == 0)
+        field.fail(std::string("names one of the scene's ") + things + ", which has none");
+    return field.integer(0, static_cast<long long>(count) - 1);
+}
+
+KeyAction readKeyAction(const JsonField& field, std::size_t groupCount, std::size_t colliderCount)
+{
+    field.expectKeys({"group", "collider", "move", "scale", "about", "limit"});
     KeyAction action;
-    action.group = field.has("group") ? field["group"].integer(0, static_cast<long long>(groupCount) - 1) : 0;
+    if (field.has("group") && field.has("collider"))
+        field.fail("must have either group or collider");
+    if (field.has("collider"))
+        action.collider = indexOf(field["collider"], colliderCount, "colliders");
+    else if (field.has("group"))
+        action.group = indexOf(field["group"], groupCount, "pinned groups");
+    else if (groupCount == 0)
+        field.fail("must name a collider: the body has no pinned group");
     if (field.has("move") == field.has("scale"))
         field.fail("must have either move or scale");
+    if (action.collider && field.has("scale"))
+        field["scale"].fail("applies to groups only: a collider moves");
     if (field.has("move")) {
         action.amount = field["move"].vector();
         if (!(action.amount.norm() > 0))
@@ -189,13 +208,14 @@ KeyAction readKeyAction(const JsonField& field, std::size_t groupCount)
     return action;
 }
 
-std::map<SceneKey, KeyAction> readKeys(const JsonField& keys, std::size_t groupCount)
+std::map<SceneKey, KeyAction> readKeys(const JsonField& keys, std::size_t groupCount,
+                                       std::size_t colliderCount)
 {
     keys.expectKeys({"Left", "Right", "Up", "Down"});
     std::map<SceneKey, KeyAction> actions;
     for (const SceneKey key : {SceneKey::Left, SceneKey::Right, SceneKey::Up, SceneKey::Down})
         if (keys.has(sceneKeyName(key)))
-            actions[key] = readKeyAction(keys[sceneKeyName(key)], groupCount);
+            actions[key] = readKeyAction(keys[sceneKeyName(key)], groupCount, colliderCount);
     return actions;
 }
 
@@ -227,20 +247,13 @@ nlohmann::json parse(const std::string& path)
     }
 }
 
-std::string besideFile(const std::string& file, const std::string& relative)
-{
-    const std::filesystem::path path(relative);
-    if (path.is_absolute())
-        return path.lexically_normal().string();
-    return (std::filesystem::path(file).parent_path() / path).lexically_normal().string();
-}
-
 SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
 {
     const nlohmann::json document = parse(path);
     const JsonField root(document, "", path);
     root.expectKeys({"mesh", "images", "texture_scale", "strain_weight", "bending_weight",
-                     "density", "iterations", "pins", "keys", "mouse", "camera"});
+                     "density", "iterations", "pins", "keys", "mouse", "camera", "time_step",
+                     "substeps", "gravity", "colliders", "contact"});
     const std::string meshPath = besideFile(path, root["mesh"].string());
     std::vector<int> simulated;
     try {
@@ -265,6 +278,9 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
             pinned += group.size();
         fitMaterial(mesh, static_cast<int>(pinned), recipe);
         groupCount = pins.groups.size();
+        // The default keys move the pins; a free body has none to move.
+        if (groupCount == 0)
+            recipe.keys.clear();
     }
     if (root.has("density"))
         recipe.density = root["density"].positive();
@@ -274,8 +290,15 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
         recipe.bendingWeight = static_cast<float>(root["bending_weight"].nonNegative());
     if (root.has("iterations"))
         recipe.iterations = root["iterations"].integer(1, 1000);
+    if (root.has("time_step"))
+        recipe.timeStep = root["time_step"].positive();
+    if (root.has("substeps"))
+        recipe.substeps = root["substeps"].integer(1, 100);
+    if (root.has("gravity"))
+        recipe.gravity = root["gravity"].vector();
+    readColliders(root, path, mesh, recipe);
     if (root.has("keys"))
-        recipe.keys = readKeys(root["keys"], groupCount);
+        recipe.keys = readKeys(root["keys"], groupCount, recipe.colliders.size());
     if (root.has("mouse")) {
         const JsonField mouse = root["mouse"];
         mouse.expectKeys({"force", "pick_radius"});
@@ -299,6 +322,14 @@ bool endsWith(const std::string& text, const std::string& end)
 }
 
 } // namespace
+
+std::string besideFile(const std::string& file, const std::string& relative)
+{
+    const std::filesystem::path path(relative);
+    if (path.is_absolute())
+        return path.lexically_normal().string();
+    return (std::filesystem::path(file).parent_path() / path).lexically_normal().string();
+}
 
 std::string loadScene(const std::string& scene, const std::string& resourceFolder,
                       SceneRecipe& recipe, Surface_mesh& mesh)

@@ -26,3 +26,7 @@ void loadScene(const std::string& scene, const std::string& resourceFolder, Load
 // keep its mesh in place, such as a window's scene. Returns the title.
 std::string loadScene(const std::string& scene, const std::string& resourceFolder,
                       SceneRecipe& recipe, surface_mesh::Surface_mesh& mesh);
+
+// `relative` (a path in the scene file `file`) as a path: taken from the
+// file's folder unless absolute.
+std::string besideFile(const std::string& file, const std::string& relative);

@@ -8,6 +8,7 @@
 
 #include <Eigen/Core>
 
+#include "contact/Collider.h"
 #include "scenes/KeyAction.h"
 
 // The values that make one scene: its files, weights, handles, forces,
@@ -35,6 +36,16 @@ struct SceneRecipe
     double density = 1.0;
     // Local/global passes per step, less one.
     int iterations = 10;
+    // Seconds per step (0.1 as a single-precision literal, widened), and
+    // how many solver steps of timeStep / substeps make one.
+    double timeStep = 0.1f;
+    int substeps = 1;
+    // The gravity acceleration; y is up.
+    Eigen::Vector3d gravity = Eigen::Vector3d(0, -10, 0);
+    // Static obstacles, in the body's coordinates, and the distance the body
+    // keeps from their surfaces; none in the shipped scenes.
+    std::vector<Zarvo::Collider> colliders;
+    double contactThickness = 0.0;
     // The pinned vertex groups for a mesh of `vertexCount` vertices, one
     // handle each, in the order the handles are added to the solver.
     std::function<std::vector<std::vector<int>>(int vertexCount)> handleGroups;

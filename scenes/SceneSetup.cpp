@@ -112,7 +112,8 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
     Zarvo::buildMassMatrix(mesh, masses);
     if (recipe.density != 1.0)
         masses *= recipe.density;
-    body.solver = std::make_shared<Zarvo::Solver>(view, masses);
+    body.solver = std::make_shared<Zarvo::Solver>(view, masses, recipe.timeStep / recipe.substeps);
+    body.substeps = recipe.substeps;
 
     Zarvo::forEachEdge(mesh, std::bind(&Zarvo::addStrainConstraint, body.solver,
                                        recipe.strainWeight, _1, _2));
@@ -128,10 +129,15 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
         body.solver->addConstraint(handle);
         body.handles.push_back(handle);
     }
-    body.keys = HandleKeys(recipe.keys, body.handles);
+    if (!recipe.colliders.empty()) {
+        body.colliders =
+            std::make_shared<Zarvo::ColliderSet>(recipe.colliders, recipe.contactThickness);
+        body.solver->setContactHandler(body.colliders);
+    }
+    body.keys = HandleKeys(recipe.keys, body.handles, body.colliders);
 
     auto gravity = std::make_shared<Zarvo::GravityForce>();
-    gravity->gravity = Eigen::Vector3d(0, -10, 0);
+    gravity->gravity = recipe.gravity;
     body.solver->addForce(gravity);
     body.solver->setIterations(recipe.iterations);
     body.solver->initialize();
@@ -149,6 +155,13 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
     body.clickForce->vertex = -1;
     body.solver->addForce(body.clickForce);
     return body;
+}
+
+void stepScene(Zarvo::Solver& solver, Zarvo::ClickForce& clickForce, int picked, int substeps)
+{
+    clickForce.vertex = picked;
+    for (int k = 0; k < substeps; ++k)
+        solver.step();
 }
 
 int nearestVertex(const Surface_mesh& mesh, const Eigen::Vector3d& point, double radius)

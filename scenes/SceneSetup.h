@@ -36,14 +36,19 @@ std::vector<std::pair<double, double>> vertexTexCoords(const surface_mesh::Surfa
                                                        double scale);
 
 // Builds the body of a checked mesh: solver over "v:point" with lumped
-// masses, strain constraints on every edge, bending on every interior edge,
-// the recipe's handles (targets = current positions, shaped by the recipe),
-// gravity (0, -10, 0), initialize(), then `faceCollector` over every face,
-// then the click force. The mesh must outlive the solver. Throws
+// masses and the recipe's time step over its substeps, strain constraints
+// on every edge, bending on every interior edge, the recipe's handles
+// (targets = current positions, shaped by the recipe), its colliders (the
+// solver's contact handler, only where there are any), its gravity,
+// initialize(), then `faceCollector` over every face, then the click force. The mesh must outlive the solver. Throws
 // ResourceError, naming the file, before `faceCollector` sees a face, when
 // the system cannot be factorized.
 SceneBody buildSceneBody(const SceneRecipe& recipe, surface_mesh::Surface_mesh& mesh,
                          const Zarvo::ElementCallback& faceCollector);
+
+// One step of a scene: `substeps` solver steps with the mouse force on
+// `picked` (-1: none) through all of them. The force keeps its vertex.
+void stepScene(Zarvo::Solver& solver, Zarvo::ClickForce& clickForce, int picked, int substeps);
 
 // The vertex nearest to `point` with squared distance below `radius`
 // (lowest index on ties), or -1.

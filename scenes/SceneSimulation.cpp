@@ -26,6 +26,6 @@ void SceneSimulation::pull(int vertex)
 
 void SceneSimulation::step()
 {
-    body_.solver->step();
+    stepScene(*body_.solver, *body_.clickForce, body_.clickForce->vertex, body_.substeps);
     body_.clickForce->vertex = -1;
 }

@@ -17,6 +17,10 @@
 // row of the forward substitution. M s is the same in every pass of a step
 // and is formed once per step.
 //
+// Obstacles (a ContactHandler) act after every global solve: each point's
+// estimate is moved out of them, so that the next local step sees the body
+// where contact leaves it and the step ends outside every obstacle.
+//
 // The step is one OpenMP region with statically scheduled loops over points
 // and constraints and a sweep divided by subtrees of the elimination tree,
 // separated by barriers. Every value is computed by exactly one thread with
@@ -28,6 +32,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include <omp.h>
 
@@ -42,15 +47,19 @@ constexpr double inertiaScale = 1e-4f;
 
 }  // namespace
 
-Solver::Solver(const Eigen::Map<Eigen::Matrix3Xd>& points, const Eigen::SparseMatrix<double>& masses)
+Solver::Solver(const Eigen::Map<Eigen::Matrix3Xd>& points, const Eigen::SparseMatrix<double>& masses,
+               double timeStep)
     : points(points),
       velocities(Eigen::Matrix3Xd::Zero(3, points.cols())),
       velocityFactors(Eigen::VectorXd::Ones(points.cols())),
+      timeStep(timeStep),
       inertia(masses),
       threadCount_(omp_get_max_threads())
 {
-    // Multiply, then divide: m × 1e-4 ÷ timeStep², with timeStep² =
-    // 0.010000000298023226 computed in double.
+    if (!(timeStep > 0.0))
+        throw std::invalid_argument("Solver: the time step must be above zero");
+    // Multiply, then divide: m × 1e-4 ÷ timeStep², with timeStep² (for the
+    // default step 0.010000000298023226) computed in double.
     const double timeStepSquared = timeStep * timeStep;
     for (int k = 0; k < inertia.outerSize(); ++k)
         for (Eigen::SparseMatrix<double>::InnerIterator it(inertia, k); it; ++it)
@@ -70,6 +79,11 @@ void Solver::addConstraint(std::shared_ptr<Constraint> constraint)
 void Solver::addForce(std::shared_ptr<Force> force)
 {
     forces.push_back(std::move(force));
+}
+
+void Solver::setContactHandler(std::shared_ptr<const ContactHandler> handler)
+{
+    contact_ = std::move(handler);
 }
 
 void Solver::setThreadCount(int count)
@@ -181,6 +195,17 @@ void Solver::localStep(int numConstraints)
 #pragma omp barrier
 }
 
+void Solver::resolveContacts()
+{
+    const int n = static_cast<int>(points.cols());
+#pragma omp for schedule(static)
+    for (int i = 0; i < n; ++i) {
+        Eigen::Vector3d position = estimate.row(i).transpose();
+        contact_->resolve(points.col(i), position);
+        estimate.row(i) = position.transpose();
+    }
+}
+
 void Solver::iterate(int numConstraints, int, int)
 {
     localStep(numConstraints);
@@ -261,8 +286,11 @@ void Solver::advance(PassMember passMember)
         }
 
         const std::function<void(int)> threadPass = pass;
-        for (int k = iterations_; k >= 0; --k)
+        for (int k = iterations_; k >= 0; --k) {
             threadPass(k);
+            if (contact_)
+                resolveContacts();
+        }
 
         if (n > 0) {
 #pragma omp for schedule(static)

@@ -8,6 +8,7 @@
 #include <Eigen/SparseCore>
 
 #include "constraints/Constraint.h"
+#include "solver/ContactHandler.h"
 #include "solver/FactorSweep.h"
 #include "solver/Force.h"
 
@@ -21,8 +22,10 @@ class Solver
 public:
     // `points`: 3 x n view of the body's positions (column i = point i),
     // written in place by every step; `masses`: n x n lumped (diagonal) mass
-    // matrix, not kept.
-    Solver(const Eigen::Map<Eigen::Matrix3Xd>& points, const Eigen::SparseMatrix<double>& masses);
+    // matrix, not kept; `timeStep`: seconds per step, fixed for the solver's
+    // life because the factorized system depends on it.
+    Solver(const Eigen::Map<Eigen::Matrix3Xd>& points, const Eigen::SparseMatrix<double>& masses,
+           double timeStep = 0.1f);
 
     // Constraints enter the system only if added before initialize(); one
     // added later is kept but never projected. Throws std::out_of_range if
@@ -30,6 +33,10 @@ public:
     void addConstraint(std::shared_ptr<Constraint> constraint);
     // Forces may be added at any time.
     void addForce(std::shared_ptr<Force> force);
+    // Keeps the points out of obstacles after every global solve; none (the
+    // default) steps exactly as a body in empty space. May be set at any
+    // time between steps.
+    void setContactHandler(std::shared_ptr<const ContactHandler> handler);
 
     // Assembles the constraint matrix A (R x n), its transpose and
     // inertia + AᵀA, and factorizes the latter. Calling it again rebuilds all.
@@ -58,8 +65,9 @@ public:
     Eigen::Map<Eigen::Matrix3Xd> points;
     Eigen::Matrix3Xd velocities;
     Eigen::VectorXd velocityFactors;
-    // 0.1 as a single-precision literal: 0.10000000149011612.
-    const double timeStep = 0.1f;
+    // Seconds per step; by default 0.1 as a single-precision literal:
+    // 0.10000000149011612.
+    const double timeStep;
     std::vector<std::shared_ptr<Constraint>> constraints;
     std::vector<std::shared_ptr<Force>> forces;
     Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt;
@@ -80,6 +88,8 @@ private:
     // The global step of iterate() done as in referenceStep().
     void iterateReference(int numConstraints, int second, int pass);
     void localStep(int numConstraints);
+    // Every point's estimate moved out of the obstacles, ending at a barrier.
+    void resolveContacts();
     void predict(int point);
     void weighPrediction(int point);
     void formRightHandSide(int point, double* sum);
@@ -92,6 +102,7 @@ private:
     Eigen::SparseMatrix<double, Eigen::RowMajor> inertiaRows_;  // inertia by rows
     PointRows inertialTerm_;             // n x 3: inertia x prediction, per step
     FactorSweep sweep_;
+    std::shared_ptr<const ContactHandler> contact_;
 };
 
 }  // namespace Zarvo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <vector>
+
+#include "contact/Collider.h"
+#include "solver/ContactHandler.h"
+
+namespace Zarvo {
+
+// The static obstacles of a scene, kept `thickness` away from the body's
+// points, with Coulomb friction: what the solver calls after every global
+// solve of a step (ContactHandler).
+class ColliderSet : public ContactHandler
+{
+public:
+    // `thickness` must be above zero (std::invalid_argument).
+    ColliderSet(std::vector<Collider> colliders, double thickness);
+
+    void resolve(const Eigen::Vector3d& start, Eigen::Vector3d& position) const override;
+
+    double thickness() const { return thickness_; }
+    const std::vector<Collider>& colliders() const { return colliders_; }
+    // Moves collider `index` by `displacement`; only between steps.
+    void move(std::size_t index, const Eigen::Vector3d& displacement);
+
+private:
+    void respond(const Collider& collider, const Eigen::Vector3d& start,
+                 Eigen::Vector3d& position) const;
+    void pushOut(const Collider& collider, Eigen::Vector3d& position) const;
+
+    std::vector<Collider> colliders_;
+    double thickness_;
+};
+
+}  // namespace Zarvo

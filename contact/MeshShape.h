@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+
+#include "contact/Shape.h"
+
+namespace Zarvo {
+
+// Any triangle mesh as an obstacle, through a sparse distance field sampled
+// near its surface (a narrow band of voxels) and the mesh's bounding box
+// farther out. A closed mesh is solid inside (signed distance); an open one
+// (a terrain, a wall) is a surface kept away from on either side (unsigned
+// distance).
+//
+// The field's cost follows the surface's area over the voxel size squared,
+// not the triangle count, so a mesh of 100,000 triangles answers as fast
+// as one of ten. Trilinear interpolation of exact distances at the voxel
+// centres is exact near flat parts; beside an edge or a corner at distance
+// d it errs by about voxel² / (8 d).
+class MeshShape : public Shape
+{
+public:
+    // `mesh`: at least one triangle, finite points (std::invalid_argument);
+    // `closed`: whether every edge has two triangles; `voxelSize`: the
+    // field's spacing, above zero; `reach`: the distance up to which the
+    // field must be sampled (the thickness a body keeps and more).
+    MeshShape(TriangleMesh mesh, bool closed, double voxelSize, double reach);
+    ~MeshShape() override;
+
+    double distance(const Eigen::Vector3d& point) const override;
+    Eigen::Vector3d normal(const Eigen::Vector3d& point) const override;
+    TriangleMesh surface(double extent) const override;
+
+    // Bytes the field holds.
+    std::size_t fieldBytes() const;
+
+private:
+    struct Field;
+
+    double boxDistance(const Eigen::Vector3d& point) const;
+
+    TriangleMesh mesh_;
+    Eigen::Vector3d low_;
+    Eigen::Vector3d high_;
+    double voxelSize_;
+    std::unique_ptr<Field> field_;
+};
+
+}  // namespace Zarvo

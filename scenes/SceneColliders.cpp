@@ -1,0 +1,149 @@
+#include "scenes/SceneColliders.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "contact/BoxShape.h"
+#include "contact/CapsuleShape.h"
+#include "contact/MeshShape.h"
+#include "contact/PlaneShape.h"
+#include "contact/SphereShape.h"
+#include "scenes/BodyMesh.h"
+#include "scenes/MeshMeasures.h"
+#include "scenes/ResourceError.h"
+#include "scenes/SceneFile.h"
+
+namespace {
+
+using surface_mesh::Surface_mesh;
+
+// A mesh obstacle's field is sampled at half the thickness: beside its
+// edges the interpolated distance then errs by under a thirtieth of it.
+constexpr double voxelsPerThickness = 2.0;
+
+std::shared_ptr<Zarvo::Shape> readPlane(const JsonField& plane)
+{
+    plane.expectKeys({"point", "normal"});
+    const Eigen::Vector3d normal = plane["normal"].vector();
+    if (!(normal.norm() > 0))
+        plane["normal"].fail("must not be zero");
+    return std::make_shared<Zarvo::PlaneShape>(plane["point"].vector(), normal);
+}
+
+std::shared_ptr<Zarvo::Shape> readSphere(const JsonField& sphere)
+{
+    sphere.expectKeys({"center", "radius"});
+    return std::make_shared<Zarvo::SphereShape>(sphere["center"].vector(),
+                                                sphere["radius"].positive());
+}
+
+std::shared_ptr<Zarvo::Shape> readCapsule(const JsonField& capsule)
+{
+    capsule.expectKeys({"from", "to", "radius"});
+    return std::make_shared<Zarvo::CapsuleShape>(capsule["from"].vector(), capsule["to"].vector(),
+                                                 capsule["radius"].positive());
+}
+
+std::shared_ptr<Zarvo::Shape> readBox(const JsonField& box)
+{
+    box.expectKeys({"min", "max"});
+    const Eigen::Vector3d low = box["min"].vector();
+    const Eigen::Vector3d high = box["max"].vector();
+    if ((low.array() > high.array()).any())
+        box["max"].fail("must not lie below min on any axis");
+    return std::make_shared<Zarvo::BoxShape>(low, high);
+}
+
+// The triangles of `mesh` placed at scale * p + offset (polygons as fans),
+// and whether every edge has a face on both sides.
+Zarvo::TriangleMesh placedTriangles(const Surface_mesh& mesh, double scale,
+                                    const Eigen::Vector3d& offset, bool& closed)
+{
+    Zarvo::TriangleMesh placed;
+    for (const auto v : mesh.vertices()) {
+        const auto& p = mesh.position(v);
+        placed.points.push_back(scale * Eigen::Vector3d(p[0], p[1], p[2]) + offset);
+    }
+    for (const auto f : mesh.faces()) {
+        std::vector<int> corners;
+        for (const auto v : mesh.vertices(f))
+            corners.push_back(v.idx());
+        for (std::size_t k = 1; k + 1 < corners.size(); ++k)
+            placed.triangles.push_back({corners[0], corners[k], corners[k + 1]});
+    }
+    closed = true;
+    for (const auto h : mesh.halfedges())
+        closed = closed && !mesh.is_boundary(h);
+    return placed;
+}
+
+std::shared_ptr<Zarvo::Shape> readMeshCollider(const JsonField& field, const std::string& sceneFile,
+                                               double thickness)
+{
+    field.expectKeys({"file", "offset", "scale"});
+    const std::string path = besideFile(sceneFile, field["file"].string());
+    const Eigen::Vector3d offset =
+        field.has("offset") ? field["offset"].vector() : Eigen::Vector3d::Zero();
+    const double scale = field.has("scale") ? field["scale"].positive() : 1.0;
+    Surface_mesh mesh;
+    try {
+        readBodyMesh(path, path, mesh);
+    } catch (const ResourceError& error) {
+        field["file"].fail(error.what());
+    }
+    bool closed = false;
+    Zarvo::TriangleMesh placed = placedTriangles(mesh, scale, offset, closed);
+    return std::make_shared<Zarvo::MeshShape>(std::move(placed), closed,
+                                              thickness / voxelsPerThickness, 2.0 * thickness);
+}
+
+Zarvo::Collider readCollider(const JsonField& field, const std::string& sceneFile,
+                             double thickness, double friction)
+{
+    field.expectKeys({"plane", "sphere", "capsule", "box", "mesh", "friction"});
+    const char* const shapes[] = {"plane", "sphere", "capsule", "box", "mesh"};
+    const int given = static_cast<int>(
+        std::count_if(std::begin(shapes), std::end(shapes), [&](const char* s) { return field.has(s); }));
+    if (given != 1)
+        field.fail(given == 0 ? "has no shape (plane, sphere, capsule, box or mesh)"
+                              : "must have exactly one shape");
+    Zarvo::Collider collider;
+    collider.friction = field.has("friction") ? field["friction"].nonNegative() : friction;
+    if (field.has("plane"))
+        collider.shape = readPlane(field["plane"]);
+    else if (field.has("sphere"))
+        collider.shape = readSphere(field["sphere"]);
+    else if (field.has("capsule"))
+        collider.shape = readCapsule(field["capsule"]);
+    else if (field.has("box"))
+        collider.shape = readBox(field["box"]);
+    else
+        collider.shape = readMeshCollider(field["mesh"], sceneFile, thickness);
+    return collider;
+}
+
+} // namespace
+
+double defaultThickness(const Surface_mesh& body)
+{
+    return std::min(0.25 * meanEdgeLength(body), 0.01 * boundingBoxDiagonal(body));
+}
+
+void readColliders(const JsonField& root, const std::string& sceneFile, const Surface_mesh& body,
+                   SceneRecipe& recipe)
+{
+    double thickness = defaultThickness(body);
+    double friction = defaultFriction;
+    if (root.has("contact")) {
+        const JsonField contact = root["contact"];
+        contact.expectKeys({"thickness", "friction"});
+        if (contact.has("thickness"))
+            thickness = contact["thickness"].positive();
+        if (contact.has("friction"))
+            friction = contact["friction"].nonNegative();
+    }
+    recipe.contactThickness = thickness;
+    if (root.has("colliders"))
+        for (const JsonField& collider : root["colliders"].elements())
+            recipe.colliders.push_back(readCollider(collider, sceneFile, thickness, friction));
+}
