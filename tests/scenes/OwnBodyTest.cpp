@@ -11,29 +11,14 @@
 #include "scenes/KeyAction.h"
 #include "scenes/ResourceError.h"
 #include "scenes/SceneSimulation.h"
+#include "SceneFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace sceneFiles;
 
 const std::string tryMeshes = ZARVO_SHARED_DIR "/try-meshes/";
-
-// Writes `content` to `name` in the test's own folder and returns its path.
-std::string writeFile(const std::string& name, const std::string& content)
-{
-    const fs::path path = fs::path(ZARVO_TEST_OUTPUT_DIR) / "own-bodies" / name;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Every vertex of a run of `steps` steps: finite, pinned ones within a
 // thousandth of the body's size of where they started, none farther than
@@ -177,20 +162,6 @@ TEST(SceneFilePage, ItsExampleIsAValidSceneWithEveryField)
     EXPECT_EQ(flag.body().handles[0]->indices.size(), 41u);
     EXPECT_EQ(flag.body().handles[1]->indices, (std::vector<int>{700, 710}));
     EXPECT_TRUE(flag.press(SceneKey::Down));
-}
-
-// The message a broken scene file is refused with.
-std::string refusal(const std::string& json)
-{
-    const std::string path = writeFile("broken.json", json);
-    try {
-        SceneSimulation body(path, "");
-    } catch (const ResourceError& error) {
-        const std::string message = error.what();
-        EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
-        return message.substr(path.size() + 2);
-    }
-    return "accepted";
 }
 
 TEST(SceneFileRefusals, NameTheFieldAndWhatIsWrong)
