@@ -15,8 +15,14 @@ struct MeshShape::Field
 
 namespace {
 
-openvdb::FloatGrid::Ptr buildField(const TriangleMesh& mesh, bool closed, double voxelSize,
-                                   double reach)
+// Voxels of half the thickness: beside an edge at the thickness the
+// interpolated distance then errs by about a thirtieth of it. The band
+// reaches twice the thickness, and two voxels more so that interpolation
+// there still reads sampled values.
+constexpr double voxelsPerThickness = 2.0;
+constexpr double reachInThicknesses = 2.0;
+
+openvdb::FloatGrid::Ptr buildField(const TriangleMesh& mesh, bool closed, double voxelSize)
 {
     openvdb::initialize();
     std::vector<openvdb::Vec3s> points;
@@ -30,9 +36,7 @@ openvdb::FloatGrid::Ptr buildField(const TriangleMesh& mesh, bool closed, double
         triangles.emplace_back(t[0], t[1], t[2]);
     const std::vector<openvdb::Vec4I> quads;
     const auto transform = openvdb::math::Transform::createLinearTransform(voxelSize);
-    // Two voxels beyond the reach, so that interpolation there still reads
-    // sampled values.
-    const float band = static_cast<float>(reach / voxelSize) + 2.0f;
+    const float band = static_cast<float>(reachInThicknesses * voxelsPerThickness) + 2.0f;
     if (closed)
         return openvdb::tools::meshToSignedDistanceField<openvdb::FloatGrid>(
             *transform, points, triangles, quads, band, band);
@@ -42,13 +46,17 @@ openvdb::FloatGrid::Ptr buildField(const TriangleMesh& mesh, bool closed, double
 
 }  // namespace
 
-MeshShape::MeshShape(TriangleMesh mesh, bool closed, double voxelSize, double reach)
-    : mesh_(std::move(mesh)), voxelSize_(voxelSize)
+MeshShape::MeshShape(TriangleMesh mesh, bool closed, double thickness)
+    : mesh_(std::move(mesh)), voxelSize_(thickness / voxelsPerThickness)
 {
     if (mesh_.triangles.empty())
         throw std::invalid_argument("MeshShape: the mesh has no triangles");
-    if (!(voxelSize > 0.0) || !(reach > 0.0))
-        throw std::invalid_argument("MeshShape: the voxel size and reach must be above zero");
+    if (!(thickness > 0.0))
+        throw std::invalid_argument("MeshShape: the thickness must be above zero");
+    for (const auto& t : mesh_.triangles)
+        for (const int corner : t)
+            if (corner < 0 || corner >= static_cast<int>(mesh_.points.size()))
+                throw std::invalid_argument("MeshShape: a triangle names a point it does not have");
     low_ = high_ = mesh_.points.front();
     for (const Eigen::Vector3d& p : mesh_.points) {
         if (!p.allFinite())
@@ -57,7 +65,7 @@ MeshShape::MeshShape(TriangleMesh mesh, bool closed, double voxelSize, double re
         high_ = high_.cwiseMax(p);
     }
     field_ = std::make_unique<Field>();
-    field_->grid = buildField(mesh_, closed, voxelSize, reach);
+    field_->grid = buildField(mesh_, closed, voxelSize_);
 }
 
 MeshShape::~MeshShape() = default;

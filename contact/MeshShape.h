@@ -21,10 +21,10 @@ class MeshShape : public Shape
 {
 public:
     // `mesh`: at least one triangle, finite points (std::invalid_argument);
-    // `closed`: whether every edge has two triangles; `voxelSize`: the
-    // field's spacing, above zero; `reach`: the distance up to which the
-    // field must be sampled (the thickness a body keeps and more).
-    MeshShape(TriangleMesh mesh, bool closed, double voxelSize, double reach);
+    // `closed`: whether every edge has two triangles; `thickness`: the
+    // distance bodies keep from it, above zero, which sets the field's
+    // resolution (distances off by less than a tenth of it) and reach.
+    MeshShape(TriangleMesh mesh, bool closed, double thickness);
     ~MeshShape() override;
 
     double distance(const Eigen::Vector3d& point) const override;

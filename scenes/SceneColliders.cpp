@@ -17,10 +17,6 @@ namespace {
 
 using surface_mesh::Surface_mesh;
 
-// A mesh obstacle's field is sampled at half the thickness: beside its
-// edges the interpolated distance then errs by under a thirtieth of it.
-constexpr double voxelsPerThickness = 2.0;
-
 std::shared_ptr<Zarvo::Shape> readPlane(const JsonField& plane)
 {
     plane.expectKeys({"point", "normal"});
@@ -93,8 +89,7 @@ std::shared_ptr<Zarvo::Shape> readMeshCollider(const JsonField& field, const std
     }
     bool closed = false;
     Zarvo::TriangleMesh placed = placedTriangles(mesh, scale, offset, closed);
-    return std::make_shared<Zarvo::MeshShape>(std::move(placed), closed,
-                                              thickness / voxelsPerThickness, 2.0 * thickness);
+    return std::make_shared<Zarvo::MeshShape>(std::move(placed), closed, thickness);
 }
 
 Zarvo::Collider readCollider(const JsonField& field, const std::string& sceneFile,

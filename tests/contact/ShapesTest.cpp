@@ -1,0 +1,86 @@
+// Shapes against closed forms: where a moving point first touches, and how
+// far a mesh's distance field is from the exact distance it samples.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "contact/BoxShape.h"
+#include "contact/MeshShape.h"
+#include "contact/SphereShape.h"
+#include "contact/SweptContact.h"
+
+namespace {
+
+using Eigen::Vector3d;
+
+Zarvo::Collider colliderOf(std::shared_ptr<const Zarvo::Shape> shape)
+{
+    Zarvo::Collider collider;
+    collider.shape = std::move(shape);
+    return collider;
+}
+
+TEST(SweptContact, APointCrossingABallTouchesItsNearSideAndAMissNever)
+{
+    const auto ball = colliderOf(std::make_shared<Zarvo::SphereShape>(Vector3d(0, 0, 0), 1.0));
+    const double thickness = 0.1;
+    // From x = -2 to 2 along the axis: touches at x = -1.1, a quarter of 3.6 in.
+    const auto through = firstContact(ball, Vector3d(-2, 0, 0), Vector3d(2, 0, 0), thickness);
+    ASSERT_TRUE(through);
+    EXPECT_NEAR(*through, 0.9 / 4.0, 1e-3 * thickness / 4.0);
+    // Passing 1.2 from the centre, outside the thickness.
+    EXPECT_FALSE(firstContact(ball, Vector3d(-2, 1.2, 0), Vector3d(2, 1.2, 0), thickness));
+    // Starting within the thickness touches at once, also without moving.
+    EXPECT_EQ(firstContact(ball, Vector3d(1.05, 0, 0), Vector3d(1.05, 0, 0), thickness), 0.0);
+}
+
+// The unit cube's surface: 8 corners (bit k of the index: coordinate k),
+// 12 triangles, outward.
+Zarvo::TriangleMesh cube()
+{
+    Zarvo::TriangleMesh cube;
+    for (int i = 0; i < 8; ++i)
+        cube.points.emplace_back(i & 1, (i >> 1) & 1, (i >> 2) & 1);
+    cube.triangles = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
+                      {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
+    return cube;
+}
+
+TEST(MeshShape, AClosedMeshsFieldIsWithinATenthOfTheThicknessOfTheExactDistance)
+{
+    const double thickness = 0.02;
+    const Zarvo::BoxShape exact(Vector3d(0, 0, 0), Vector3d(1, 1, 1));
+    const Zarvo::MeshShape field(cube(), true, thickness);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> coordinate(-0.1, 1.1);
+    int near = 0;
+    for (int k = 0; k < 20000 && near < 500; ++k) {
+        const Vector3d p(coordinate(random), coordinate(random), coordinate(random));
+        const double d = exact.distance(p);
+        if (std::abs(d) > 2 * thickness)
+            continue;
+        ++near;
+        EXPECT_NEAR(field.distance(p), d, 0.1 * thickness) << p.transpose();
+        if (d > 0.5 * thickness) {
+            EXPECT_GT(field.normal(p).dot(exact.normal(p)), 0.9) << p.transpose();
+        }
+    }
+    EXPECT_EQ(near, 500);
+    // Far away the field knows only that the point is far.
+    EXPECT_GT(field.distance(Vector3d(5, 0.5, 0.5)), 2 * thickness);
+    EXPECT_LT(field.distance(Vector3d(0.5, 0.5, 0.5)), -2 * thickness);
+}
+
+TEST(MeshShape, AnOpenMeshIsASurfaceWithoutAnInside)
+{
+    // Two triangles of the square z = 0 over [0, 1]^2.
+    Zarvo::TriangleMesh square;
+    square.points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    square.triangles = {{0, 1, 2}, {0, 2, 3}};
+    const Zarvo::MeshShape wall(square, false, 0.02);
+    EXPECT_NEAR(wall.distance(Vector3d(0.5, 0.5, 0.03)), 0.03, 1e-3);
+    EXPECT_NEAR(wall.distance(Vector3d(0.5, 0.5, -0.03)), 0.03, 1e-3);
+    EXPECT_NEAR(wall.normal(Vector3d(0.5, 0.5, -0.03)).z(), -1.0, 1e-3);
+}
+
+}  // namespace
