@@ -31,6 +31,12 @@
 
 namespace Zarvo {
 
+namespace {
+
+constexpr int maxPushes = 4;
+
+}  // namespace
+
 ColliderSet::ColliderSet(std::vector<Collider> colliders, double thickness)
     : colliders_(std::move(colliders)), thickness_(thickness)
 {
@@ -80,9 +86,15 @@ void ColliderSet::respond(const Collider& collider, const Eigen::Vector3d& start
 
 void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position) const
 {
-    const double gap = collider.distance(position) - thickness_;
-    if (gap < 0.0)
+    // One move along the normal by the gap reaches the surface of an exact
+    // distance; a sampled one (a mesh's field, coarse deep inside) may need
+    // a few.
+    for (int k = 0; k < maxPushes; ++k) {
+        const double gap = collider.distance(position) - thickness_;
+        if (!(gap < 0.0))
+            return;
         position -= gap * collider.normal(position);
+    }
 }
 
 }  // namespace Zarvo

@@ -1,5 +1,7 @@
 #include "contact/MeshShape.h"
 
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 #include <openvdb/openvdb.h>
@@ -8,9 +10,15 @@
 
 namespace Zarvo {
 
+// The fine field near the surface, and for a closed mesh a coarse one that
+// fills the inside, where the fine field holds only its background: a point
+// deep inside still learns which way is out.
 struct MeshShape::Field
 {
-    openvdb::FloatGrid::Ptr grid;
+    openvdb::FloatGrid::Ptr surface;
+    openvdb::FloatGrid::Ptr inside;
+    // Fine values at or below this are the fine field's inner background.
+    double deep = 0.0;
 };
 
 namespace {
@@ -21,27 +29,48 @@ namespace {
 // there still reads sampled values.
 constexpr double voxelsPerThickness = 2.0;
 constexpr double reachInThicknesses = 2.0;
+constexpr float surfaceBand = static_cast<float>(reachInThicknesses * voxelsPerThickness) + 2.0f;
+// The inside field's voxels across the mesh's bounding-box diagonal, at
+// most: 64 keep it under a few megabytes for any mesh.
+constexpr double insideVoxelsAcross = 64.0;
 
-openvdb::FloatGrid::Ptr buildField(const TriangleMesh& mesh, bool closed, double voxelSize)
+struct VdbMesh
 {
-    openvdb::initialize();
     std::vector<openvdb::Vec3s> points;
+    std::vector<openvdb::Vec3I> triangles;
+    std::vector<openvdb::Vec4I> quads;
+};
+
+VdbMesh vdbMesh(const TriangleMesh& mesh)
+{
+    VdbMesh vdb;
+    auto& points = vdb.points;
     points.reserve(mesh.points.size());
     for (const Eigen::Vector3d& p : mesh.points)
         points.emplace_back(static_cast<float>(p.x()), static_cast<float>(p.y()),
                             static_cast<float>(p.z()));
-    std::vector<openvdb::Vec3I> triangles;
-    triangles.reserve(mesh.triangles.size());
+    vdb.triangles.reserve(mesh.triangles.size());
     for (const auto& t : mesh.triangles)
-        triangles.emplace_back(t[0], t[1], t[2]);
-    const std::vector<openvdb::Vec4I> quads;
+        vdb.triangles.emplace_back(t[0], t[1], t[2]);
+    return vdb;
+}
+
+// Signed distances out to `outside` and in to `inside` voxels of the
+// surface.
+openvdb::FloatGrid::Ptr signedField(const VdbMesh& mesh, double voxelSize, float outside,
+                                    float inside)
+{
     const auto transform = openvdb::math::Transform::createLinearTransform(voxelSize);
-    const float band = static_cast<float>(reachInThicknesses * voxelsPerThickness) + 2.0f;
-    if (closed)
-        return openvdb::tools::meshToSignedDistanceField<openvdb::FloatGrid>(
-            *transform, points, triangles, quads, band, band);
-    return openvdb::tools::meshToUnsignedDistanceField<openvdb::FloatGrid>(*transform, points,
-                                                                          triangles, quads, band);
+    return openvdb::tools::meshToSignedDistanceField<openvdb::FloatGrid>(
+        *transform, mesh.points, mesh.triangles, mesh.quads, outside, inside);
+}
+
+double sample(const openvdb::FloatGrid& grid, const Eigen::Vector3d& point)
+{
+    const openvdb::Vec3d index =
+        grid.transform().worldToIndex(openvdb::Vec3d(point.x(), point.y(), point.z()));
+    const auto accessor = grid.getConstUnsafeAccessor();
+    return openvdb::tools::BoxSampler::sample(accessor, index);
 }
 
 }  // namespace
@@ -64,8 +93,19 @@ MeshShape::MeshShape(TriangleMesh mesh, bool closed, double thickness)
         low_ = low_.cwiseMin(p);
         high_ = high_.cwiseMax(p);
     }
+    openvdb::initialize();
+    const VdbMesh vdb = vdbMesh(mesh_);
     field_ = std::make_unique<Field>();
-    field_->grid = buildField(mesh_, closed, voxelSize_);
+    if (!closed) {
+        const auto transform = openvdb::math::Transform::createLinearTransform(voxelSize_);
+        field_->surface = openvdb::tools::meshToUnsignedDistanceField<openvdb::FloatGrid>(
+            *transform, vdb.points, vdb.triangles, vdb.quads, surfaceBand);
+        return;
+    }
+    field_->surface = signedField(vdb, voxelSize_, surfaceBand, surfaceBand);
+    field_->deep = -(surfaceBand - 1.0) * voxelSize_;
+    const double coarse = std::max(voxelSize_, (high_ - low_).norm() / insideVoxelsAcross);
+    field_->inside = signedField(vdb, coarse, 2.0f, std::numeric_limits<float>::max());
 }
 
 MeshShape::~MeshShape() = default;
@@ -80,13 +120,13 @@ double MeshShape::distance(const Eigen::Vector3d& point) const
     // Outside the band the field holds its background, the band's width:
     // a lower bound, as is the distance to the bounding box; the larger of
     // the two lets a far point advance quickly.
-    const openvdb::FloatGrid& grid = *field_->grid;
-    const openvdb::Vec3d index =
-        grid.transform().worldToIndex(openvdb::Vec3d(point.x(), point.y(), point.z()));
-    const auto accessor = grid.getConstUnsafeAccessor();
-    const double sampled = openvdb::tools::BoxSampler::sample(accessor, index);
+    const double near = sample(*field_->surface, point);
     const double box = boxDistance(point);
-    return box > 0.0 ? std::max(box, sampled) : sampled;
+    if (box > 0.0)
+        return std::max(box, near);
+    if (field_->inside && near <= field_->deep)
+        return std::min(near, sample(*field_->inside, point));
+    return near;
 }
 
 Eigen::Vector3d MeshShape::normal(const Eigen::Vector3d& point) const
@@ -110,7 +150,8 @@ TriangleMesh MeshShape::surface(double) const
 
 std::size_t MeshShape::fieldBytes() const
 {
-    return static_cast<std::size_t>(field_->grid->memUsage());
+    return static_cast<std::size_t>(field_->surface->memUsage()) +
+           (field_->inside ? static_cast<std::size_t>(field_->inside->memUsage()) : 0);
 }
 
 }  // namespace Zarvo
