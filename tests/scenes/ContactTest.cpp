@@ -154,6 +154,19 @@ TEST(Contact, ABallMovedByAKeyPushesTheCurtainAndNothingEndsInsideIt)
     EXPECT_GT(farthest, 0.25);
 }
 
+TEST(SceneFilePage, ItsColliderExampleIsAValidScene)
+{
+    const std::string page = readFile(ZARVO_SOURCE_DIR "/docs/scene-files.md");
+    const auto begin = page.find("```json\n", page.find("## Colliders"));
+    ASSERT_NE(begin, std::string::npos);
+    const auto end = page.find("```", begin + 8);
+    writeFile("tablecloth.obj", levelGrid(10, 2.0, 1.0));
+    SceneSimulation tablecloth(writeFile("tablecloth.json", page.substr(begin + 8, end - begin - 8)), "");
+    ASSERT_EQ(tablecloth.body().colliders->colliders().size(), 3u);
+    EXPECT_TRUE(tablecloth.press(SceneKey::Up));
+    EXPECT_EQ(tablecloth.body().keys.colliderTravel(2), Eigen::Vector3d(0, 0.05, 0));
+}
+
 TEST(SceneFileRefusals, NameTheColliderFieldAndWhatIsWrong)
 {
     writeFile("small.obj", levelGrid(3, 1.0, 0.0));

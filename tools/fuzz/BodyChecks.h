@@ -70,6 +70,22 @@ inline void checkBody(const SceneBody& body, const std::vector<double>& allowed,
             fail("a pinned point left its target by more than the body's size");
 }
 
+// With one collider, every point ends the step outside it: at least the
+// thickness from its surface, up to rounding of the body's coordinates.
+// (Between two colliders closer than twice the thickness no place keeps
+// that distance from both.)
+inline void checkOutsideCollider(const SceneBody& body)
+{
+    if (!body.colliders || body.colliders->colliders().size() != 1)
+        return;
+    const Zarvo::Collider& collider = body.colliders->colliders().front();
+    const Eigen::Matrix3Xd& points = body.solver->points;
+    const double thickness = body.colliders->thickness();
+    for (Eigen::Index i = 0; i < points.cols(); ++i)
+        if (collider.distance(points.col(i)) < 0.5 * thickness - 1e-9 * (1.0 + points.col(i).norm()))
+            fail("a point ended the step inside the collider");
+}
+
 // The first vertex that no handle pins, or -1 (no click) when all are pinned.
 inline int unpinnedVertex(const SceneBody& body, int vertexCount)
 {
