@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -35,6 +36,10 @@
 #include "RunnerBench.h"
 #endif
 #ifdef ZARVO_BENCH_SCENES
+#include "contact/ColliderSet.h"
+#include "contact/MeshShape.h"
+#include "contact/PlaneShape.h"
+#include "contact/SphereShape.h"
 #include "scenes/SceneRecipe.h"
 #include "scenes/SceneSetup.h"
 #endif
@@ -205,6 +210,125 @@ void registerScenes()
 }
 #endif
 
+#ifdef ZARVO_BENCH_SCENES
+using ColliderMaker = std::function<std::vector<Zarvo::Collider>(double thickness)>;
+
+// A torus lying flat about the y axis through `centre`, of `around` x
+// `across` quads, two triangles each: closed, without poles.
+Zarvo::TriangleMesh torus(const Eigen::Vector3d& centre, double major, double minor, int around,
+                          int across)
+{
+    Zarvo::TriangleMesh mesh;
+    const double pi = std::acos(-1.0);
+    for (int i = 0; i < around; ++i)
+        for (int j = 0; j < across; ++j) {
+            const double u = 2 * pi * i / around;
+            const double v = 2 * pi * j / across;
+            const double r = major + minor * std::cos(v);
+            mesh.points.push_back(centre + Eigen::Vector3d(r * std::cos(u), minor * std::sin(v),
+                                                           r * std::sin(u)));
+        }
+    for (int i = 0; i < around; ++i)
+        for (int j = 0; j < across; ++j) {
+            const int a = i * across + j;
+            const int b = ((i + 1) % around) * across + j;
+            const int c = ((i + 1) % around) * across + (j + 1) % across;
+            const int d = i * across + (j + 1) % across;
+            mesh.triangles.push_back({a, d, c});
+            mesh.triangles.push_back({a, c, b});
+        }
+    return mesh;
+}
+
+// The same cloth grid stepped with `colliders` and without any, two steps
+// of each in turn after `settle` steps that bring it onto them. Reported:
+// `step_ms` with colliders and `free_ms` without (medians), `contact_share`
+// = 1 - free / step, the part of a step that contact costs, the grid's
+// vertex count, and `colliders_ms` and `colliders_MB`, the time and peak
+// memory that making the colliders took.
+void stepWithColliders(benchmark::State& state, int side, const ColliderMaker& makeColliders,
+                       int settle, int threads)
+{
+    const int previousThreads = omp_get_max_threads();
+    Body touching, free;
+    for (Body* body : {&touching, &free}) {
+        Zarvo::testing::makeGrid(body->mesh, side, 0.25);
+        body->solver = Zarvo::testing::buildClothSolver(body->mesh);
+        body->solver->initialize();
+        body->solver->setThreadCount(threads);
+    }
+    // A quarter of the mean edge length, as scene files choose by default.
+    const double thickness = 0.25 * 0.25 * (2.0 + std::sqrt(2.0)) / 3.0;
+    resetPeakMemory();
+    const long residentBefore = residentKb("VmRSS");
+    std::shared_ptr<Zarvo::ColliderSet> colliders;
+    const double collidersMs = millisecondsOf([&] {
+        colliders = std::make_shared<Zarvo::ColliderSet>(makeColliders(thickness), thickness);
+    });
+    const double collidersMb = (residentKb("VmHWM") - residentBefore) / 1024.0;
+    touching.solver->setContactHandler(colliders);
+    for (int k = 0; k < settle; ++k) {
+        touching.solver->step();
+        free.solver->step();
+    }
+    std::vector<double> stepMs, freeMs;
+    for (auto _ : state) {
+        for (int k = 0; k < 2; ++k) {
+            stepMs.push_back(millisecondsOf([&] { touching.solver->step(); }));
+            freeMs.push_back(millisecondsOf([&] { free.solver->step(); }));
+        }
+        state.SetIterationTime(stepMs.back() / 1000.0);
+    }
+    omp_set_num_threads(previousThreads);
+    state.counters["vertices"] = static_cast<double>(touching.solver->points.cols());
+    state.counters["step_ms"] = median(stepMs);
+    state.counters["free_ms"] = median(freeMs);
+    state.counters["contact_share"] = 1.0 - median(freeMs) / median(stepMs);
+    state.counters["colliders_ms"] = collidersMs;
+    state.counters["colliders_MB"] = collidersMb;
+}
+
+// A 10,000-vertex cloth falling onto a ball over a floor, and a
+// 25,000-vertex one onto a torus of 100,352 triangles, at one thread and
+// the usable cores.
+void registerColliderScenes()
+{
+    const ColliderMaker ballOverFloor = [](double) {
+        Zarvo::Collider ball, floor;
+        ball.shape = std::make_shared<Zarvo::SphereShape>(Eigen::Vector3d(12.4, -7, 12.4), 6.0);
+        floor.shape = std::make_shared<Zarvo::PlaneShape>(Eigen::Vector3d(0, -14, 0),
+                                                          Eigen::Vector3d(0, 1, 0));
+        ball.friction = floor.friction = 0.3;
+        return std::vector<Zarvo::Collider>{ball, floor};
+    };
+    const ColliderMaker meshObstacle = [](double thickness) {
+        Zarvo::Collider ring;
+        ring.shape = std::make_shared<Zarvo::MeshShape>(
+            torus(Eigen::Vector3d(19.6, -8, 19.6), 10.0, 4.0, 224, 224), true, thickness);
+        ring.friction = 0.3;
+        return std::vector<Zarvo::Collider>{ring};
+    };
+    struct Row
+    {
+        const char* name;
+        int side;
+        ColliderMaker colliders;
+        int iterations;
+    };
+    for (const Row& row : {Row{"stepColliders/ball_and_floor/side:100", 100, ballOverFloor, 20},
+                           Row{"stepColliders/mesh_100k/side:158", 158, meshObstacle, 10}})
+        for (const int threads : {1, Zarvo::usableCores()})
+            benchmark::RegisterBenchmark(
+                (std::string(row.name) + "/threads:" + std::to_string(threads)).c_str(),
+                [=](benchmark::State& state) {
+                    stepWithColliders(state, row.side, row.colliders, 30, threads);
+                })
+                ->Iterations(row.iterations)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -212,6 +336,7 @@ int main(int argc, char** argv)
     registerClothGrids();
 #ifdef ZARVO_BENCH_SCENES
     registerScenes();
+    registerColliderScenes();
 #endif
 #ifdef ZARVO_BENCH_RUNNER
     registerRunnerBenchmarks();

@@ -20,6 +20,10 @@ struct Collider
     // The shape's distance and normal at a point of the body's space.
     double distance(const Eigen::Vector3d& point) const { return shape->distance(point - offset); }
     Eigen::Vector3d normal(const Eigen::Vector3d& point) const { return shape->normal(point - offset); }
+    double distance(const Eigen::Vector3d& point, Eigen::Vector3d& normal) const
+    {
+        return shape->distance(point - offset, normal);
+    }
 };
 
 }  // namespace Zarvo

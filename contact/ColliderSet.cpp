@@ -1,9 +1,13 @@
 // Contact with static obstacles, by projection after every global solve.
 //
 // Each local/global pass of a step ends with the estimate of every point
-// moved out of the obstacles; the next pass's constraints then see the body
-// where contact leaves it, and the step's last projection fixes where it
-// ends. Friction acts on the same positions: the tangential part of a
+// moved out of the obstacles, onto the plane tangent to the surface where
+// it touches; the next pass's constraints then see the body where contact
+// leaves it. The step's last projection also pushes every point out of
+// whatever the tangent plane left it inside, which fixes where it ends. A
+// point's distance and normal at its start are found once per step, so a
+// point resting on an obstacle costs one distance query per pass only in
+// the last. Friction acts on the same positions: the tangential part of a
 // point's motion since it touched is cancelled while it is within mu times
 // the normal correction (static friction), and otherwise shortened by that
 // much (sliding), which over a step of length h is the Coulomb impulse
@@ -49,26 +53,48 @@ void ColliderSet::move(std::size_t index, const Eigen::Vector3d& displacement)
     colliders_.at(index).offset += displacement;
 }
 
-void ColliderSet::resolve(const Eigen::Vector3d& start, Eigen::Vector3d& position) const
+void ColliderSet::prepare(int points)
 {
-    for (const Collider& collider : colliders_)
-        respond(collider, start, position);
-    // Leaving one obstacle may have entered another that touches it.
-    for (const Collider& collider : colliders_)
-        pushOut(collider, position);
+    starts_.resize(static_cast<std::size_t>(points) * colliders_.size());
 }
 
-void ColliderSet::respond(const Collider& collider, const Eigen::Vector3d& start,
-                          Eigen::Vector3d& position) const
+void ColliderSet::startStep(int point, const Eigen::Vector3d& start)
 {
-    const std::optional<double> touch = firstContact(collider, start, position, thickness_);
+    Start* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
+    for (const Collider& collider : colliders_) {
+        from->gap = collider.distance(start, from->normal) - thickness_;
+        ++from;
+    }
+}
+
+void ColliderSet::resolve(int point, const Eigen::Vector3d& start, Eigen::Vector3d& position,
+                          bool last) const
+{
+    const Start* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
+    for (const Collider& collider : colliders_)
+        respond(collider, *from++, start, position, last);
+    // Leaving one obstacle may have entered another that touches it.
+    if (last && colliders_.size() > 1)
+        for (const Collider& collider : colliders_)
+            pushOut(collider, position);
+}
+
+void ColliderSet::respond(const Collider& collider, const Start& from, const Eigen::Vector3d& start,
+                          Eigen::Vector3d& position, bool last) const
+{
+    const std::optional<double> touch =
+        firstContact(collider, start, position, thickness_, from.gap);
     if (!touch)
         return;
-    Eigen::Vector3d contact = start + *touch * (position - start);
-    const Eigen::Vector3d normal = collider.normal(contact);
+    Eigen::Vector3d contact = start;
+    Eigen::Vector3d normal = from.normal;
+    double gap = from.gap;
+    if (*touch > 0.0) {
+        contact += *touch * (position - start);
+        gap = collider.distance(contact, normal) - thickness_;
+    }
     // A start already too close (an obstacle moved onto the point) counts
     // from the surface it should have kept to.
-    const double gap = collider.distance(contact) - thickness_;
     if (gap < 0.0)
         contact -= gap * normal;
 
@@ -81,7 +107,9 @@ void ColliderSet::respond(const Collider& collider, const Eigen::Vector3d& start
         const double grip = collider.friction * depth;
         position -= length <= grip ? tangential : Eigen::Vector3d(grip / length * tangential);
     }
-    pushOut(collider, position);
+    // The tangent plane at the contact is the surface only for a flat one.
+    if (last)
+        pushOut(collider, position);
 }
 
 void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position) const
@@ -90,10 +118,11 @@ void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position) c
     // distance; a sampled one (a mesh's field, coarse deep inside) may need
     // a few.
     for (int k = 0; k < maxPushes; ++k) {
-        const double gap = collider.distance(position) - thickness_;
+        Eigen::Vector3d normal;
+        const double gap = collider.distance(position, normal) - thickness_;
         if (!(gap < 0.0))
             return;
-        position -= gap * collider.normal(position);
+        position -= gap * normal;
     }
 }
 

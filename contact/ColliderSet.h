@@ -16,7 +16,10 @@ public:
     // `thickness` must be above zero (std::invalid_argument).
     ColliderSet(std::vector<Collider> colliders, double thickness);
 
-    void resolve(const Eigen::Vector3d& start, Eigen::Vector3d& position) const override;
+    void prepare(int points) override;
+    void startStep(int point, const Eigen::Vector3d& start) override;
+    void resolve(int point, const Eigen::Vector3d& start, Eigen::Vector3d& position,
+                 bool last) const override;
 
     double thickness() const { return thickness_; }
     const std::vector<Collider>& colliders() const { return colliders_; }
@@ -24,12 +27,23 @@ public:
     void move(std::size_t index, const Eigen::Vector3d& displacement);
 
 private:
-    void respond(const Collider& collider, const Eigen::Vector3d& start,
-                 Eigen::Vector3d& position) const;
+    // A point's gap (distance less thickness) to one collider where it
+    // starts the step, and the collider's normal there: the same in every
+    // pass of the step.
+    struct Start
+    {
+        double gap;
+        Eigen::Vector3d normal;
+    };
+
+    void respond(const Collider& collider, const Start& from, const Eigen::Vector3d& start,
+                 Eigen::Vector3d& position, bool last) const;
     void pushOut(const Collider& collider, Eigen::Vector3d& position) const;
 
     std::vector<Collider> colliders_;
     double thickness_;
+    std::vector<Start> starts_;  // per point, per collider
+
 };
 
 }  // namespace Zarvo

@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include <openvdb/openvdb.h>
-#include <openvdb/tools/Interpolation.h>
 #include <openvdb/tools/MeshToVolume.h>
 
 namespace Zarvo {
@@ -25,11 +24,12 @@ namespace {
 
 // Voxels of half the thickness: beside an edge at the thickness the
 // interpolated distance then errs by about a thirtieth of it. The band
-// reaches twice the thickness, and two voxels more so that interpolation
-// there still reads sampled values.
+// reaches the thickness outside, and two voxels more so that interpolation
+// there still reads sampled values; inside, three voxels hold what a step
+// pushes in, and the coarse field the rest.
 constexpr double voxelsPerThickness = 2.0;
-constexpr double reachInThicknesses = 2.0;
-constexpr float surfaceBand = static_cast<float>(reachInThicknesses * voxelsPerThickness) + 2.0f;
+constexpr float outsideBand = static_cast<float>(voxelsPerThickness) + 2.0f;
+constexpr float insideBand = 3.0f;
 // The inside field's voxels across the mesh's bounding-box diagonal, at
 // most: 64 keep it under a few megabytes for any mesh.
 constexpr double insideVoxelsAcross = 64.0;
@@ -65,12 +65,43 @@ openvdb::FloatGrid::Ptr signedField(const VdbMesh& mesh, double voxelSize, float
         *transform, mesh.points, mesh.triangles, mesh.quads, outside, inside);
 }
 
-double sample(const openvdb::FloatGrid& grid, const Eigen::Vector3d& point)
+// The trilinear interpolation of the grid's values at `point`, and its
+// gradient where `gradient` is given, from the eight voxels around it (the
+// values sit at the voxel centres, index * voxel size).
+double sample(const openvdb::FloatGrid& grid, const Eigen::Vector3d& point, Eigen::Vector3d* gradient)
 {
-    const openvdb::Vec3d index =
-        grid.transform().worldToIndex(openvdb::Vec3d(point.x(), point.y(), point.z()));
+    const double voxel = grid.voxelSize()[0];
+    const Eigen::Vector3d index = point / voxel;
+    const Eigen::Vector3d floor = index.array().floor();
+    const Eigen::Vector3d f = index - floor;
+    const openvdb::Coord base(static_cast<int>(floor.x()), static_cast<int>(floor.y()),
+                              static_cast<int>(floor.z()));
     const auto accessor = grid.getConstUnsafeAccessor();
-    return openvdb::tools::BoxSampler::sample(accessor, index);
+    double v[2][2][2];
+    for (int a = 0; a < 2; ++a)
+        for (int b = 0; b < 2; ++b)
+            for (int c = 0; c < 2; ++c)
+                v[a][b][c] = accessor.getValue(base.offsetBy(a, b, c));
+    const auto lerp = [](double p, double q, double t) { return p + t * (q - p); };
+    // Along z, then y, then x.
+    double z[2][2];
+    for (int a = 0; a < 2; ++a)
+        for (int b = 0; b < 2; ++b)
+            z[a][b] = lerp(v[a][b][0], v[a][b][1], f.z());
+    const double y0 = lerp(z[0][0], z[0][1], f.y());
+    const double y1 = lerp(z[1][0], z[1][1], f.y());
+    if (gradient) {
+        double dz[2][2];
+        for (int a = 0; a < 2; ++a)
+            for (int b = 0; b < 2; ++b)
+                dz[a][b] = v[a][b][1] - v[a][b][0];
+        const double dy0 = z[0][1] - z[0][0];
+        const double dy1 = z[1][1] - z[1][0];
+        *gradient = Eigen::Vector3d(
+            y1 - y0, lerp(dy0, dy1, f.x()),
+            lerp(lerp(dz[0][0], dz[0][1], f.y()), lerp(dz[1][0], dz[1][1], f.y()), f.x())) / voxel;
+    }
+    return lerp(y0, y1, f.x());
 }
 
 }  // namespace
@@ -99,48 +130,64 @@ MeshShape::MeshShape(TriangleMesh mesh, bool closed, double thickness)
     if (!closed) {
         const auto transform = openvdb::math::Transform::createLinearTransform(voxelSize_);
         field_->surface = openvdb::tools::meshToUnsignedDistanceField<openvdb::FloatGrid>(
-            *transform, vdb.points, vdb.triangles, vdb.quads, surfaceBand);
+            *transform, vdb.points, vdb.triangles, vdb.quads, outsideBand);
         return;
     }
-    field_->surface = signedField(vdb, voxelSize_, surfaceBand, surfaceBand);
-    field_->deep = -(surfaceBand - 1.0) * voxelSize_;
+    field_->surface = signedField(vdb, voxelSize_, outsideBand, insideBand);
+    field_->deep = -(insideBand - 1.0) * voxelSize_;
     const double coarse = std::max(voxelSize_, (high_ - low_).norm() / insideVoxelsAcross);
     field_->inside = signedField(vdb, coarse, 2.0f, std::numeric_limits<float>::max());
 }
 
 MeshShape::~MeshShape() = default;
 
-double MeshShape::boxDistance(const Eigen::Vector3d& point) const
-{
-    return (point - point.cwiseMax(low_).cwiseMin(high_)).norm();
-}
-
-double MeshShape::distance(const Eigen::Vector3d& point) const
+double MeshShape::evaluate(const Eigen::Vector3d& point, Eigen::Vector3d* gradient) const
 {
     // Outside the band the field holds its background, the band's width:
     // a lower bound, as is the distance to the bounding box; the larger of
     // the two lets a far point advance quickly.
-    const double near = sample(*field_->surface, point);
-    const double box = boxDistance(point);
-    if (box > 0.0)
-        return std::max(box, near);
-    if (field_->inside && near <= field_->deep)
-        return std::min(near, sample(*field_->inside, point));
+    const double near = sample(*field_->surface, point, gradient);
+    const Eigen::Vector3d nearestInBox = point.cwiseMax(low_).cwiseMin(high_);
+    const double box = (point - nearestInBox).norm();
+    if (box > 0.0) {
+        if (box < near)
+            return near;
+        if (gradient)
+            *gradient = (point - nearestInBox) / box;
+        return box;
+    }
+    if (field_->inside && near <= field_->deep) {
+        Eigen::Vector3d deepGradient;
+        const double deep = sample(*field_->inside, point, gradient ? &deepGradient : nullptr);
+        if (deep < near) {
+            if (gradient)
+                *gradient = deepGradient;
+            return deep;
+        }
+    }
     return near;
+}
+
+double MeshShape::distance(const Eigen::Vector3d& point) const
+{
+    return evaluate(point, nullptr);
+}
+
+double MeshShape::distance(const Eigen::Vector3d& point, Eigen::Vector3d& normal) const
+{
+    Eigen::Vector3d gradient;
+    const double d = evaluate(point, &gradient);
+    const double length = gradient.norm();
+    // Where the field is flat (its background) no way is nearer: take up.
+    normal = length > 0.0 ? Eigen::Vector3d(gradient / length) : Eigen::Vector3d::UnitY();
+    return d;
 }
 
 Eigen::Vector3d MeshShape::normal(const Eigen::Vector3d& point) const
 {
-    // Central differences over half a voxel.
-    const double h = 0.5 * voxelSize_;
-    Eigen::Vector3d gradient;
-    for (int axis = 0; axis < 3; ++axis) {
-        Eigen::Vector3d step = Eigen::Vector3d::Zero();
-        step[axis] = h;
-        gradient[axis] = distance(point + step) - distance(point - step);
-    }
-    const double length = gradient.norm();
-    return length > 0.0 ? Eigen::Vector3d(gradient / length) : Eigen::Vector3d::UnitY();
+    Eigen::Vector3d normal;
+    distance(point, normal);
+    return normal;
 }
 
 TriangleMesh MeshShape::surface(double) const

@@ -30,6 +30,7 @@ public:
 
     double distance(const Eigen::Vector3d& point) const override;
     Eigen::Vector3d normal(const Eigen::Vector3d& point) const override;
+    double distance(const Eigen::Vector3d& point, Eigen::Vector3d& normal) const override;
     TriangleMesh surface(double extent) const override;
 
     // Bytes the field holds.
@@ -38,7 +39,9 @@ public:
 private:
     struct Field;
 
-    double boxDistance(const Eigen::Vector3d& point) const;
+    // The distance and, where `gradient` is given, its gradient (not
+    // normalized), from the field that holds the point.
+    double evaluate(const Eigen::Vector3d& point, Eigen::Vector3d* gradient) const;
 
     TriangleMesh mesh_;
     Eigen::Vector3d low_;

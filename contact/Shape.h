@@ -22,6 +22,12 @@ public:
     // Unit direction of steepest increase of distance() at `point`: the
     // outward normal of the nearest surface point.
     virtual Eigen::Vector3d normal(const Eigen::Vector3d& point) const = 0;
+    // Both at once, for shapes that find them together more cheaply.
+    virtual double distance(const Eigen::Vector3d& point, Eigen::Vector3d& normal) const
+    {
+        normal = this->normal(point);
+        return distance(point);
+    }
     // Triangles that show the surface; an unbounded shape shows a piece
     // `extent` across around its reference point.
     virtual TriangleMesh surface(double extent) const = 0;

@@ -12,13 +12,13 @@ constexpr int maxAdvances = 32;
 }  // namespace
 
 std::optional<double> firstContact(const Collider& collider, const Eigen::Vector3d& from,
-                                   const Eigen::Vector3d& to, double thickness)
+                                   const Eigen::Vector3d& to, double thickness, double fromGap)
 {
     const Eigen::Vector3d motion = to - from;
     const double length = motion.norm();
     double s = 0.0;
+    double gap = fromGap;
     for (int k = 0; k < maxAdvances; ++k) {
-        const double gap = collider.distance(from + s * motion) - thickness;
         if (gap <= touching * thickness)
             return s;
         // The ball of radius `gap` about the current point is free, and it
@@ -26,6 +26,7 @@ std::optional<double> firstContact(const Collider& collider, const Eigen::Vector
         s += gap / length;
         if (!(s <= 1.0))
             return std::nullopt;
+        gap = collider.distance(from + s * motion) - thickness;
     }
     return s;
 }

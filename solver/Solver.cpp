@@ -81,7 +81,7 @@ void Solver::addForce(std::shared_ptr<Force> force)
     forces.push_back(std::move(force));
 }
 
-void Solver::setContactHandler(std::shared_ptr<const ContactHandler> handler)
+void Solver::setContactHandler(std::shared_ptr<ContactHandler> handler)
 {
     contact_ = std::move(handler);
 }
@@ -195,13 +195,13 @@ void Solver::localStep(int numConstraints)
 #pragma omp barrier
 }
 
-void Solver::resolveContacts()
+void Solver::resolveContacts(bool last)
 {
     const int n = static_cast<int>(points.cols());
 #pragma omp for schedule(static)
     for (int i = 0; i < n; ++i) {
         Eigen::Vector3d position = estimate.row(i).transpose();
-        contact_->resolve(points.col(i), position);
+        contact_->resolve(i, points.col(i), position, last);
         estimate.row(i) = position.transpose();
     }
 }
@@ -266,6 +266,8 @@ void Solver::advance(PassMember passMember)
     // (the sweep would use no more lanes anyway). The bits never depend on
     // the count.
     const int threads = std::min(omp_get_max_threads(), usableCores());
+    if (contact_)
+        contact_->prepare(n);
 #pragma omp parallel num_threads(threads)
     {
         // On the calling thread, so that the plans always come from its heap:
@@ -283,13 +285,18 @@ void Solver::advance(PassMember passMember)
 #pragma omp for schedule(static) nowait
             for (int i = 0; i < n; ++i)
                 weighPrediction(i);
+            if (contact_) {
+#pragma omp for schedule(static) nowait
+                for (int i = 0; i < n; ++i)
+                    contact_->startStep(i, points.col(i));
+            }
         }
 
         const std::function<void(int)> threadPass = pass;
         for (int k = iterations_; k >= 0; --k) {
             threadPass(k);
             if (contact_)
-                resolveContacts();
+                resolveContacts(k == 0);
         }
 
         if (n > 0) {

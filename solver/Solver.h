@@ -36,7 +36,7 @@ public:
     // Keeps the points out of obstacles after every global solve; none (the
     // default) steps exactly as a body in empty space. May be set at any
     // time between steps.
-    void setContactHandler(std::shared_ptr<const ContactHandler> handler);
+    void setContactHandler(std::shared_ptr<ContactHandler> handler);
 
     // Assembles the constraint matrix A (R x n), its transpose and
     // inertia + AᵀA, and factorizes the latter. Calling it again rebuilds all.
@@ -88,8 +88,9 @@ private:
     // The global step of iterate() done as in referenceStep().
     void iterateReference(int numConstraints, int second, int pass);
     void localStep(int numConstraints);
-    // Every point's estimate moved out of the obstacles, ending at a barrier.
-    void resolveContacts();
+    // Every point's estimate moved out of the obstacles, ending at a
+    // barrier; `last`: after the step's last pass.
+    void resolveContacts(bool last);
     void predict(int point);
     void weighPrediction(int point);
     void formRightHandSide(int point, double* sum);
@@ -102,7 +103,7 @@ private:
     Eigen::SparseMatrix<double, Eigen::RowMajor> inertiaRows_;  // inertia by rows
     PointRows inertialTerm_;             // n x 3: inertia x prediction, per step
     FactorSweep sweep_;
-    std::shared_ptr<const ContactHandler> contact_;
+    std::shared_ptr<ContactHandler> contact_;
 };
 
 }  // namespace Zarvo
