@@ -1,6 +1,7 @@
 #include "sim/ColliderFiles.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "scenes/MeshMeasures.h"
@@ -43,33 +44,46 @@ ColliderFiles::ColliderFiles(OutputFolder& folder, const SceneSimulation& simula
 {
     if (!colliders_)
         return;
-    const double extent = planeSizes * boundingBoxDiagonal(simulation.scene().mesh);
     std::vector<Zarvo::TriangleMesh> surfaces;
-    firstPoints_.push_back(0);
-    for (const Zarvo::Collider& collider : colliders_->colliders()) {
+    const double extent = planeSizes * boundingBoxDiagonal(simulation.scene().mesh);
+    for (const Zarvo::Collider& collider : colliders_->colliders())
         surfaces.push_back(collider.shape->surface(extent));
-        firstPoints_.push_back(firstPoints_.back()
-                               + static_cast<Eigen::Index>(surfaces.back().points.size()));
-    }
-    shapePoints_.resize(3, firstPoints_.back());
-    for (std::size_t k = 0; k < surfaces.size(); ++k)
-        for (Eigen::Index i = 0; i < firstPoints_[k + 1] - firstPoints_[k]; ++i)
-            shapePoints_.col(firstPoints_[k] + i) = surfaces[k].points[i];
-
-    const Eigen::Matrix3Xd placed = placedPoints();
-    OutputFolder::File obj = folder.create("colliders.obj");
-    obj.write("o colliders\n");
-    for (std::size_t k = 0; k < surfaces.size(); ++k) {
-        const Eigen::Index first = firstPoints_[k];
-        obj.write("g collider_" + std::to_string(k) + '\n');
-        obj.write(objVertices(placed.middleCols(first, firstPoints_[k + 1] - first)));
-        obj.write(objTriangles(surfaces[k], first));
-    }
-    obj.close();
+    gatherPoints(surfaces);
+    writeObj(folder, surfaces);
     // Frames as body.pc2's: frame 1 shows the start.
     if (movesCollider(simulation.scene().recipe.keys, presses))
         cache_.emplace(folder.create("colliders.pc2"), static_cast<int>(shapePoints_.cols()), samples,
                        1.0f, 1.0f);
+}
+
+void ColliderFiles::gatherPoints(const std::vector<Zarvo::TriangleMesh>& surfaces)
+{
+    firstPoints_ = {0};
+    for (const Zarvo::TriangleMesh& surface : surfaces)
+        firstPoints_.push_back(firstPoints_.back() + static_cast<Eigen::Index>(surface.points.size()));
+    shapePoints_.resize(3, firstPoints_.back());
+    for (std::size_t k = 0; k < surfaces.size(); ++k)
+        for (Eigen::Index i = 0; i < pointCount(k); ++i)
+            shapePoints_.col(firstPoints_[k] + i) = surfaces[k].points[i];
+}
+
+void ColliderFiles::writeObj(OutputFolder& folder,
+                             const std::vector<Zarvo::TriangleMesh>& surfaces) const
+{
+    const Eigen::Matrix3Xd placed = placedPoints();
+    OutputFolder::File obj = folder.create("colliders.obj");
+    obj.write("o colliders\n");
+    for (std::size_t k = 0; k < surfaces.size(); ++k) {
+        obj.write("g collider_" + std::to_string(k) + '\n');
+        obj.write(objVertices(placed.middleCols(firstPoints_[k], pointCount(k))));
+        obj.write(objTriangles(surfaces[k], firstPoints_[k]));
+    }
+    obj.close();
+}
+
+Eigen::Index ColliderFiles::pointCount(std::size_t collider) const
+{
+    return firstPoints_[collider + 1] - firstPoints_[collider];
 }
 
 Eigen::Matrix3Xd ColliderFiles::placedPoints() const
@@ -77,8 +91,7 @@ Eigen::Matrix3Xd ColliderFiles::placedPoints() const
     Eigen::Matrix3Xd placed = shapePoints_;
     const auto& colliders = colliders_->colliders();
     for (std::size_t k = 0; k < colliders.size(); ++k)
-        placed.middleCols(firstPoints_[k], firstPoints_[k + 1] - firstPoints_[k]).colwise() +=
-            colliders[k].offset;
+        placed.middleCols(firstPoints_[k], pointCount(k)).colwise() += colliders[k].offset;
     return placed;
 }
 

@@ -35,6 +35,10 @@ public:
     void close();
 
 private:
+    // Fills shapePoints_ and firstPoints_ from the colliders' surfaces.
+    void gatherPoints(const std::vector<Zarvo::TriangleMesh>& surfaces);
+    void writeObj(OutputFolder& folder, const std::vector<Zarvo::TriangleMesh>& surfaces) const;
+    Eigen::Index pointCount(std::size_t collider) const;
     // Every surface point, in order, where the colliders are now.
     Eigen::Matrix3Xd placedPoints() const;
 
