@@ -245,7 +245,10 @@ which later steps leave unchanged.)")
         .def(
             "step", [](const py::object& self, int count) { constructed(self).step(count); },
             py::arg("count") = 1,
-            R"(Advances the body by `count` time steps of 0.1 s (count >= 0).
+            R"(Advances the body by `count` time steps of the scene (count >= 0).
+
+A step lasts the scene file's time_step (0.1 s unless it says otherwise),
+as a step of zarvo-sim does.
 
 Runs without the interpreter lock, so other Python threads go on meanwhile;
 steps of one Simulation from several threads take turns. Ctrl+C stops it
@@ -279,9 +282,10 @@ A face of k corners gives k - 2 triangles fanned from its first corner,
             py::arg("key"),
             R"(Presses an arrow key, "Left", "Right", "Up" or "Down" (ValueError otherwise).
 
-The scene's action moves its pinned points at once, so the next step sees
-them moved, as zarvo-sim --press KEY@STEP before step STEP. Returns False
-when the scene has no action for the key or its limit refuses it.)")
+The scene's action moves its pinned points, or a collider, at once, so the
+next step sees them moved, as zarvo-sim --press KEY@STEP before step STEP.
+Returns False when the scene has no action for the key or its limit
+refuses it.)")
         .def(
             "pull", [](const py::object& self, int vertex) { constructed(self).pull(vertex); },
             py::arg("vertex"),

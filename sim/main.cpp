@@ -11,6 +11,7 @@
 #include "scenes/ResourceError.h"
 #include "scenes/SceneSimulation.h"
 #include "sim/BodyFiles.h"
+#include "sim/ColliderFiles.h"
 #include "sim/CommandLine.h"
 #include "sim/OutputFolder.h"
 #include "sim/ProgressBar.h"
@@ -90,9 +91,11 @@ int run(const RunOptions& options)
     // Frame 1 shows the start, and each later frame the next sample, as
     // Blender's Mesh Cache modifier plays any cache.
     PointCacheWriter cache(folder.create("body.pc2"), simulation.vertexCount(), samples, 1.0f, 1.0f);
+    ColliderFiles colliders(folder, simulation, options.presses, samples);
     int sample = 0;
     auto writeSample = [&]() {
         cache.write(positions(simulation));
+        colliders.write();
         if (options.objSequence)
             writeObj(sequenceName(sample, samples));
         ++sample;
@@ -114,6 +117,7 @@ int run(const RunOptions& options)
     }
     progress.finish();
     cache.close();
+    colliders.close();
     folder.commit();
 
     std::printf("%d vertices, %d steps, %d threads, %d iterations, %.3f ms per step (median), "

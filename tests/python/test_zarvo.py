@@ -6,6 +6,7 @@ import struct
 import subprocess
 import threading
 import time
+from pathlib import Path
 
 import numpy as np
 import pytest
@@ -20,11 +21,15 @@ INPUT_ARGUMENTS = ["--press", f"Left@{PRESS_STEP}",
                    "--pull", f"{PULL_VERTEX}@{PULL_STEPS[0]}-{PULL_STEPS[-1]}"]
 
 
-def last_sample(folder, steps, threads, arguments):
-    """zarvo-sim's positions after `steps` steps of the cloth, float32, n x 3."""
+# A cloth over a floor, with a ball in front that the Up key pushes into it.
+BALL_AND_FLOOR = Path(__file__).resolve().parents[1] / "sim" / "ball-and-floor.json"
+
+
+def last_sample(folder, steps, threads, arguments, scene="cloth"):
+    """zarvo-sim's positions after `steps` steps of `scene`, float32, n x 3."""
     program = shutil.which("zarvo-sim")
     assert program, "zarvo-sim is not on PATH"
-    subprocess.run([program, "cloth", "--steps", str(steps), "--threads", str(threads),
+    subprocess.run([program, str(scene), "--steps", str(steps), "--threads", str(threads),
                     "--out", str(folder), *arguments], check=True, stdout=subprocess.DEVNULL)
     data = (folder / "body.pc2").read_bytes()
     _, _, points, _, _, samples = struct.unpack("<12siiffi", data[:32])
@@ -45,6 +50,17 @@ def test_steps_give_the_bits_of_zarvo_sim(tmp_path, threads, with_inputs):
         cloth.step()
     assert cloth.threads == threads
     assert np.array_equal(cloth.positions.astype(np.float32), expected)
+
+
+def test_a_ball_pushed_into_the_cloth_gives_the_bits_of_zarvo_sim(tmp_path):
+    expected = last_sample(tmp_path, STEPS, 2, ["--press", f"Up@{PRESS_STEP}"], BALL_AND_FLOOR)
+    body = zarvo.Simulation(BALL_AND_FLOOR)
+    body.threads = 2
+    for step in range(1, STEPS + 1):
+        if step == PRESS_STEP:
+            assert body.press("Up")
+        body.step()
+    assert np.array_equal(body.positions.astype(np.float32), expected)
 
 
 def test_arrays_are_copies_that_later_steps_leave_alone():
