@@ -1,6 +1,9 @@
 #include "contact/MeshShape.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <optional>
 #include <limits>
 #include <stdexcept>
 
@@ -68,7 +71,38 @@ openvdb::FloatGrid::Ptr signedField(const VdbMesh& mesh, double voxelSize, float
 // The trilinear interpolation of the grid's values at `point`, and its
 // gradient where `gradient` is given, from the eight voxels around it (the
 // values sit at the voxel centres, index * voxel size).
-double sample(const openvdb::FloatGrid& grid, const Eigen::Vector3d& point, Eigen::Vector3d* gradient)
+using Accessor = openvdb::FloatGrid::ConstUnsafeAccessor;
+
+// Walking a grid's tree from its root costs more than a sample's
+// interpolation, so each thread keeps an accessor (which caches the path to
+// the leaf it last read) for each of the last two grids it sampled. Keys
+// are never reused, so a key names one grid for the program's life; an
+// accessor of this kind never touches its tree once the grid is gone.
+const Accessor& accessorFor(const openvdb::FloatGrid& grid, std::uint64_t key)
+{
+    struct Cached
+    {
+        std::uint64_t key = 0;
+        std::optional<Accessor> accessor;
+    };
+    thread_local Cached cached[2];
+    Cached& slot = cached[key & 1];
+    if (slot.key != key) {
+        slot.accessor.emplace(grid.tree());
+        slot.key = key;
+    }
+    return *slot.accessor;
+}
+
+// Two keys per shape, one for each of its grids; 0 is never one.
+std::uint64_t newKeys()
+{
+    static std::atomic<std::uint64_t> next{1};
+    return 2 * next.fetch_add(1);
+}
+
+double sample(const openvdb::FloatGrid& grid, std::uint64_t key, const Eigen::Vector3d& point,
+              Eigen::Vector3d* gradient)
 {
     const double voxel = grid.voxelSize()[0];
     const Eigen::Vector3d index = point / voxel;
@@ -76,7 +110,7 @@ double sample(const openvdb::FloatGrid& grid, const Eigen::Vector3d& point, Eige
     const Eigen::Vector3d f = index - floor;
     const openvdb::Coord base(static_cast<int>(floor.x()), static_cast<int>(floor.y()),
                               static_cast<int>(floor.z()));
-    const auto accessor = grid.getConstUnsafeAccessor();
+    const Accessor& accessor = accessorFor(grid, key);
     double v[2][2][2];
     for (int a = 0; a < 2; ++a)
         for (int b = 0; b < 2; ++b)
@@ -107,7 +141,7 @@ double sample(const openvdb::FloatGrid& grid, const Eigen::Vector3d& point, Eige
 }  // namespace
 
 MeshShape::MeshShape(TriangleMesh mesh, bool closed, double thickness)
-    : mesh_(std::move(mesh)), voxelSize_(thickness / voxelsPerThickness)
+    : mesh_(std::move(mesh)), voxelSize_(thickness / voxelsPerThickness), key_(newKeys())
 {
     if (mesh_.triangles.empty())
         throw std::invalid_argument("MeshShape: the mesh has no triangles");
@@ -146,7 +180,7 @@ double MeshShape::evaluate(const Eigen::Vector3d& point, Eigen::Vector3d* gradie
     // Outside the band the field holds its background, the band's width:
     // a lower bound, as is the distance to the bounding box; the larger of
     // the two lets a far point advance quickly.
-    const double near = sample(*field_->surface, point, gradient);
+    const double near = sample(*field_->surface, key_, point, gradient);
     const Eigen::Vector3d nearestInBox = point.cwiseMax(low_).cwiseMin(high_);
     const double box = (point - nearestInBox).norm();
     if (box > 0.0) {
@@ -158,7 +192,8 @@ double MeshShape::evaluate(const Eigen::Vector3d& point, Eigen::Vector3d* gradie
     }
     if (field_->inside && near <= field_->deep) {
         Eigen::Vector3d deepGradient;
-        const double deep = sample(*field_->inside, point, gradient ? &deepGradient : nullptr);
+        const double deep =
+            sample(*field_->inside, key_ + 1, point, gradient ? &deepGradient : nullptr);
         if (deep < near) {
             if (gradient)
                 *gradient = deepGradient;

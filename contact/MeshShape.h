@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "contact/Shape.h"
@@ -47,6 +48,7 @@ private:
     Eigen::Vector3d low_;
     Eigen::Vector3d high_;
     double voxelSize_;
+    std::uint64_t key_;  // names the fields to the threads' accessors
     std::unique_ptr<Field> field_;
 };
 
