@@ -44,10 +44,8 @@ constexpr int tickMilliseconds = 33;
 constexpr int reloadDelayMilliseconds = 250;
 // The window's size when not full screen, centred on the screen.
 constexpr QSize normalSize(1024, 768);
+// Where the ground lies unless the scene has a floor of its own.
 constexpr GLfloat groundY = -11.0f;
-// The ground plane y + 11 = 0 as (a, b, c, d) of ax + by + cz + d = 0.
-constexpr std::array<GLfloat, 4> groundPlane = {0.0f, 1.0f, 0.0f, 11.0f};
-const std::array<GLfloat, 16> groundShadow = planarShadowMatrix(lightPosition, groundPlane);
 
 // The shadow pass draws into the stencil, the depth test needs depth.
 QGLFormat surfaceFormat()
@@ -362,8 +360,14 @@ void MainWindow::paintGL()
     drawOverlay();
 }
 
+float MainWindow::groundLevel() const
+{
+    return (demo ? demo->groundHeight() : std::nullopt).value_or(groundY);
+}
+
 void MainWindow::drawGround() const
 {
+    const GLfloat y = groundLevel();
     markStencil();
     setMaterial({0.6f, 0.6f, 0.6f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, 60.0f);
 
@@ -371,23 +375,25 @@ void MainWindow::drawGround() const
     glBegin(GL_QUADS);
     glNormal3f(0.0f, 1.0f, 0.0f);
     glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(100.0f, groundY, -100.0f);
+    glVertex3f(100.0f, y, -100.0f);
     glNormal3f(0.0f, 1.0f, 0.0f);
     glTexCoord2f(30.0f, 0.0f);
-    glVertex3f(-100.0f, groundY, -100.0f);
+    glVertex3f(-100.0f, y, -100.0f);
     glNormal3f(0.0f, 1.0f, 0.0f);
     glTexCoord2f(30.0f, 30.0f);
-    glVertex3f(-100.0f, groundY, 100.0f);
+    glVertex3f(-100.0f, y, 100.0f);
     glNormal3f(0.0f, 1.0f, 0.0f);
     glTexCoord2f(0.0f, 30.0f);
-    glVertex3f(100.0f, groundY, 100.0f);
+    glVertex3f(100.0f, y, 100.0f);
     glEnd();
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void MainWindow::drawShadow() const
 {
-    drawPlanarShadow(groundShadow, [this] { demo->draw(true, false); });
+    // The plane y = level as (a, b, c, d) of ax + by + cz + d = 0.
+    const std::array<GLfloat, 4> ground{0.0f, 1.0f, 0.0f, -groundLevel()};
+    drawPlanarShadow(planarShadowMatrix(lightPosition, ground), [this] { demo->draw(true, false); });
 }
 
 void MainWindow::drawWireframe() const

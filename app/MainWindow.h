@@ -95,6 +95,8 @@ private:
     // manager honours the request) or a normal window of 1024 x 768 at most,
     // centred on the screen.
     void showScreenMode(bool full);
+    // The ground's y: the scene's floor, or the window's own at y = -11.
+    float groundLevel() const;
     void drawGround() const;
     void drawShadow() const;
     void drawWireframe() const;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,9 @@ public:
     // Picks the vertex under `position` (widget coordinates, origin top left)
     // for the next step, from the depth buffer and matrices of the last frame.
     virtual void click(const QPoint& position) = 0;
+    // Where the ground lies (its y), for a scene with a floor of its own;
+    // nothing: the window's ground at y = -11.
+    virtual std::optional<float> groundHeight() const { return std::nullopt; }
 
     // The solver's iteration count, 0 while there is no solver.
     int iterations() const;

@@ -4,6 +4,7 @@
 
 #include "app/Camera.h"
 #include "demos/GlDrawing.h"
+#include "scenes/MeshMeasures.h"
 #include "scenes/SceneFile.h"
 #include "scenes/SceneSetup.h"
 
@@ -13,6 +14,9 @@ namespace {
 // the blue sky; a textured one shows its image under white light.
 constexpr std::array<GLfloat, 4> plainDiffuse{0.85f, 0.55f, 0.4f, 1.0f};
 constexpr std::array<GLfloat, 4> plainAmbient{0.3f, 0.2f, 0.15f, 1.0f};
+// A plane other than the floor (a wall, a slope) is shown as a square this
+// many times the body's size across.
+constexpr double planeExtent = 3.0;
 
 std::array<float, 3> toDisplay(const DisplayFrame& frame, const std::array<float, 3>& point)
 {
@@ -50,7 +54,10 @@ void FileDemo::build()
     solver = body.solver;
     clickForce = body.clickForce;
     keys = body.keys;
+    substeps = body.substeps;
     pickedVertex = -1;
+    if (body.colliders)
+        colliders_ = ColliderDrawing(body.colliders, planeExtent * boundingBoxDiagonal(mesh));
     built_ = true;
 }
 
@@ -69,7 +76,7 @@ void FileDemo::initGL()
     setTexCoordPointer();
 }
 
-void FileDemo::draw(bool, bool)
+void FileDemo::draw(bool, bool wireframe)
 {
     if (textureId != 0)
         setMaterial({0.38f, 0.38f, 0.38f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, 60.0f);
@@ -82,6 +89,8 @@ void FileDemo::draw(bool, bool)
     // The scale shortens the normals as well; lighting needs them of unit length.
     glEnable(GL_NORMALIZE);
     drawTriangles(textureId);
+    if (!wireframe)
+        colliders_.draw();
     glDisable(GL_NORMALIZE);
     glPopMatrix();
 }
@@ -90,6 +99,17 @@ void FileDemo::click(const QPoint& position)
 {
     Eigen::Vector3d point;
     pickedVertex = pointUnder(position, point) ? nearestVertex(mesh, frame.toMesh(point), recipe.pickRadius) : -1;
+}
+
+std::optional<float> FileDemo::groundHeight() const
+{
+    // The floor under the middle of the stage, where the frame puts the
+    // body's middle.
+    const Eigen::Vector3d middle = frame.toMesh(Eigen::Vector3d::Zero());
+    const std::optional<double> floor = colliders_.floorHeight(middle);
+    if (!floor)
+        return std::nullopt;
+    return static_cast<float>(frame.toDisplay(Eigen::Vector3d(middle.x(), *floor, middle.z())).y());
 }
 
 std::vector<std::string> FileDemo::sourceFiles() const

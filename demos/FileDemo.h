@@ -6,13 +6,15 @@
 #include <qopengl.h>
 #include <QImage>
 
+#include "demos/ColliderDrawing.h"
 #include "demos/DisplayFrame.h"
 #include "demos/MeshDemo.h"
 
 // Scene 4: a body read from a file a person gives (a scene file, a mesh
 // file, or a shipped scene's name, as the headless runner takes them),
 // drawn with the first image its scene file names (untextured without one)
-// on the window's stage through a DisplayFrame.
+// on the window's stage through a DisplayFrame, with its colliders; its
+// floor, if it has one, is where the window puts the ground.
 //
 // Made in two halves so that a large body never stalls the window: the
 // constructor and build() read the file and build and factorize the body;
@@ -36,6 +38,7 @@ public:
     void draw(bool shadow, bool wireframe) override;
     // Picks as every scene does, in the body's own units.
     void click(const QPoint& position) override;
+    std::optional<float> groundHeight() const override;
 
     // How the body is called to a person: "flag.json", "flag.obj", "cloth".
     const std::string& title() const { return title_; }
@@ -53,5 +56,6 @@ public:
 
 private:
     std::string title_;
+    ColliderDrawing colliders_;
     bool built_ = false;
 };

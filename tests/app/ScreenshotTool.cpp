@@ -1,6 +1,7 @@
 // Writes PNG screenshots of each scene at start and after interaction into
 // the folder given as the first argument: grabs of the whole screen, with the
-// window as a user sees it (full screen, at the screen's size). A second
+// window as a user sees it (full screen, at the screen's size), then of the
+// shipped scene files with colliders, the tablecloth and the curtain. A second
 // argument, a folder holding garment-robe.obj (a mesh made elsewhere), adds
 // that robe hanging from its shoulders as scene 4. Needs a display of its
 // own (xvfb-run).
@@ -18,6 +19,7 @@
 
 #include "app/MainWindow.h"
 #include "demos/Demo.h"
+#include "demos/ResourceFiles.h"
 #include "tests/app/LeftDrag.h"
 
 namespace {
@@ -58,14 +60,50 @@ void pull(MainWindow& window, const QPoint& point, int ticks)
     QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, point);
 }
 
-// Ticks until the window has no body in preparation (or a minute passed).
-void tickUntilPrepared(MainWindow& window)
+// Opens `file` as scene 4 and ticks until the window has no body in
+// preparation (or a minute passed).
+void openPrepared(MainWindow& window, const QString& file)
 {
+    window.openFile(file);
     const QDeadlineTimer deadline(60000);
     do {
         window.simulate();
         QTest::qWait(20);
     } while (!window.overlayState().preparing.isEmpty() && !deadline.hasExpired());
+}
+
+// The shipped scene file `name` of resources/scenes/.
+QString shippedSceneFile(const char* name)
+{
+    return QString::fromStdString(resourceFolder()) + "/scenes/" + name;
+}
+
+// The tablecloth once it has settled over the round table.
+bool saveTablecloth(MainWindow& window, const QDir& folder)
+{
+    openPrepared(window, shippedSceneFile("tablecloth.json"));
+    tick(window, 5 * ticksToSettle);
+    return save(window, folder, "tablecloth");
+}
+
+// The curtain at rest, then bulging around the ball that Down pushed into
+// it and Right moved along.
+bool saveCurtain(MainWindow& window, const QDir& folder)
+{
+    openPrepared(window, shippedSceneFile("curtain.json"));
+    tick(window, ticksToSettle);
+    bool ok = save(window, folder, "curtain");
+    const auto press = [&](Qt::Key key, int count) {
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClick(&window, key);
+            tick(window, 5);
+        }
+    };
+    press(Qt::Key_Down, 10);
+    press(Qt::Key_Right, 2);
+    tick(window, ticksToSettle);
+    ok &= save(window, folder, "curtain-pushed");
+    return ok;
 }
 
 // The robe of `meshFolder` as scene 4, pinned at its shoulders (the band of
@@ -84,8 +122,7 @@ bool saveRobe(MainWindow& window, const QDir& folder, const QString& meshFolder)
                    .arg(QDir(meshFolder).absolutePath())
                    .toUtf8());
     file.commit();
-    window.openFile(scene);
-    tickUntilPrepared(window);
+    openPrepared(window, scene);
     bool ok = true;
     tick(window, 2 * ticksToSettle);
     ok &= save(window, folder, "robe");
@@ -144,6 +181,8 @@ int main(int argc, char* argv[])
     ok &= save(window, folder, "plate-wireframe");
     QTest::keyClick(&window, Qt::Key_W);
 
+    ok &= saveTablecloth(window, folder);
+    ok &= saveCurtain(window, folder);
     if (argc == 3)
         ok &= saveRobe(window, folder, QString::fromLocal8Bit(argv[2]));
     return ok ? 0 : 1;

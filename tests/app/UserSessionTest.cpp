@@ -4,6 +4,7 @@
 // grabs of the whole screen. Runs under its own xvfb-run (see CMakeLists.txt).
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -171,6 +172,30 @@ bool skyAround(const QImage& screen, const QPoint& point)
             if (!near(skyColour, screen.pixelColor(point + QPoint(dx, dy))))
                 return false;
     return true;
+}
+
+// Pixels of `area` in the colliders' light grey, lit or shaded: every
+// channel alike and bright (the clay body, the green ground, the blue sky
+// and the black overlay are none of them).
+std::vector<QPoint> colliderPixels(const QImage& screen, const QRect& area)
+{
+    std::vector<QPoint> pixels;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = screen.pixelColor(x, y);
+            const int low = std::min({c.red(), c.green(), c.blue()});
+            if (low >= 90 && std::max({c.red(), c.green(), c.blue()}) - low <= 6)
+                pixels.push_back(QPoint(x, y));
+        }
+    return pixels;
+}
+
+double meanX(const std::vector<QPoint>& pixels)
+{
+    double sum = 0;
+    for (const QPoint& p : pixels)
+        sum += p.x();
+    return pixels.empty() ? -1 : sum / static_cast<double>(pixels.size());
 }
 
 }  // namespace
@@ -432,6 +457,47 @@ TEST(UserSession, ABodyOfAHundredThousandVerticesLeavesTheWindowAnsweringAndEsca
     ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
     EXPECT_LE(clock.elapsed(), 2000);
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
+TEST(UserSession, AFilesBoxColliderIsDrawnWhereItStandsAndTheArrowKeyMovesIt)
+{
+    // The shipped cloth's mesh, untextured, with a box in front of its
+    // middle that Left moves 3 along +x: to the left on the screen.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("box.json");
+    saveByRename(path, "{\"mesh\": \"" ZARVO_RESOURCES_DIR "/cloth_mesh.obj\",\n"
+                       " \"colliders\": [{\"box\": {\"min\": [-9.5, -6, -3], \"max\": [-7.5, -4, -1.5]}}],\n"
+                       " \"keys\": {\"Left\": {\"collider\": 0, \"move\": [3, 0, 0]}}}\n");
+    QProcess program;
+    program.start(ZARVO_DEMO_PATH, {path});
+    ASSERT_TRUE(program.waitForStarted());
+    const QRect screenArea = QGuiApplication::primaryScreen()->geometry();
+    const QPoint origin = screenArea.topLeft();
+    const QRect whole(origin, screenArea.bottomRight());
+
+    // The box stands in front of the body's middle.
+    const QImage start = grabWhen([&](const QImage& s) {
+        return showsText(s, origin, 100, "4: box.json") && colliderPixels(s, whole).size() > 2000;
+    });
+    saveForInspection(start, "collider");
+    const std::vector<QPoint> standing = colliderPixels(start, whole);
+    ASSERT_GT(standing.size(), 2000u);
+    EXPECT_NEAR(meanX(standing), screenArea.center().x(), screenArea.width() / 8);
+
+    // Left carries it an eighth of the screen or more to the left.
+    xdotool({"key", "Left"});
+    const auto moved = [&](const QImage& s) {
+        return meanX(colliderPixels(s, whole)) < meanX(standing) - screenArea.width() / 8.0;
+    };
+    const QImage left = grabWhen(moved);
+    saveForInspection(left, "collider-left");
+    EXPECT_GT(colliderPixels(left, whole).size(), 2000u);
+    EXPECT_TRUE(moved(left)) << meanX(colliderPixels(left, whole)) << " from " << meanX(standing);
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
     EXPECT_EQ(program.exitCode(), 0);
 }
 

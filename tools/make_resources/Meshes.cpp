@@ -41,6 +41,72 @@ std::vector<int> gridBlock(int columns, int r0, int rowCount, int c0, int c1)
     return block;
 }
 
+// A flat grid of rows x columns vertices: vertex (r, c) at corner + c across
+// + r down, with one texture repeat per `repeat` of length and texels
+// square; front faces look towards `front`.
+ObjMesh makeSheet(const Point3& corner, const Point3& across, const Point3& down, int rows,
+                  int columns, double repeat, const Point3& front)
+{
+    const double acrossLength = std::sqrt(across.x * across.x + across.y * across.y + across.z * across.z);
+    const double downLength = std::sqrt(down.x * down.x + down.y * down.y + down.z * down.z);
+    ObjMesh mesh;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            mesh.addVertex({corner.x + c * across.x + r * down.x, corner.y + c * across.y + r * down.y,
+                            corner.z + c * across.z + r * down.z},
+                           {c * acrossLength / repeat, 1.0 - r * downLength / repeat});
+    addGridTriangles(mesh, rows, columns, [&](const Point3&) { return front; });
+    return mesh;
+}
+
+// A point of a profile in the (radius, height) half-plane of a surface of
+// revolution about the y axis.
+struct ProfilePoint
+{
+    double radius, height;
+};
+
+// The closed surface swept by `profile` (from a point on the axis below to
+// one on the axis above, the solid on its left as it is walked) turning
+// about the y axis in `segments` steps: a fan at each end, a band of quads
+// between neighbouring rings.
+ObjMesh makeLathe(const std::vector<ProfilePoint>& profile, int segments)
+{
+    ObjMesh mesh;
+    const auto ringVertex = [segments](std::size_t ring, int s) {
+        return 1 + static_cast<int>(ring - 1) * segments + s % segments;
+    };
+    mesh.addVertex({0.0, profile.front().height, 0.0}, {0.0, profile.front().height});
+    for (std::size_t k = 1; k + 1 < profile.size(); ++k)
+        for (int s = 0; s < segments; ++s) {
+            const double angle = 2.0 * pi * s / segments;
+            mesh.addVertex({profile[k].radius * std::cos(angle), profile[k].height,
+                            profile[k].radius * std::sin(angle)},
+                           {static_cast<double>(s) / segments, profile[k].height});
+        }
+    const int top = mesh.addVertex({0.0, profile.back().height, 0.0}, {0.0, profile.back().height});
+    for (std::size_t k = 0; k + 1 < profile.size(); ++k) {
+        // Out of the solid: the profile's direction turned clockwise.
+        const double outRadius = profile[k + 1].height - profile[k].height;
+        const double outHeight = profile[k].radius - profile[k + 1].radius;
+        const auto outside = [=](const Point3& p) {
+            const double across = std::sqrt(p.x * p.x + p.z * p.z);
+            return Point3{outRadius * p.x / across, outHeight, outRadius * p.z / across};
+        };
+        for (int s = 0; s < segments; ++s) {
+            if (k == 0)
+                mesh.addTriangle(0, ringVertex(1, s), ringVertex(1, s + 1), outside);
+            else if (k + 2 == profile.size())
+                mesh.addTriangle(ringVertex(k, s), ringVertex(k, s + 1), top, outside);
+            else {
+                mesh.addTriangle(ringVertex(k, s), ringVertex(k, s + 1), ringVertex(k + 1, s + 1), outside);
+                mesh.addTriangle(ringVertex(k, s), ringVertex(k + 1, s + 1), ringVertex(k + 1, s), outside);
+            }
+        }
+    }
+    return mesh;
+}
+
 } // namespace
 
 ObjMesh makeCloth()
@@ -151,4 +217,43 @@ ObjMesh makePlate()
                                gridBlock(columns, 0, 2, 40, columns)},
                               {0, 900, 1250}));
     return mesh;
+}
+
+ObjMesh makeTablecloth()
+{
+    // 45 x 45 vertices, 3.6 cm apart.
+    const int side = 45;
+    const double width = 1.6;
+    const double spacing = width / (side - 1);
+    return makeSheet({-0.5 * width, 1.05, -0.5 * width}, {spacing, 0.0, 0.0}, {0.0, 0.0, spacing},
+                     side, side, 0.8, {0.0, 1.0, 0.0});
+}
+
+ObjMesh makeRoundTable()
+{
+    // The foot, 3 cm high and 0.5 m across; the column, 8 cm across; the
+    // top, 0.9 m across and 5 cm thick, its edge rounded in a half circle,
+    // so that a cloth whose vertices keep their distance from it does not
+    // cut the corner between them.
+    const double edgeRadius = 0.025;
+    const double edgeHeight = 0.75 - edgeRadius;
+    std::vector<ProfilePoint> profile{{0.0, 0.0}, {0.25, 0.0}, {0.25, 0.03}, {0.04, 0.03},
+                                      {0.04, edgeHeight - edgeRadius}};
+    const int edgeSteps = 8;
+    for (int k = 0; k <= edgeSteps; ++k) {
+        const double angle = pi * k / edgeSteps - 0.5 * pi;
+        profile.push_back({0.45 - edgeRadius + edgeRadius * std::cos(angle),
+                           edgeHeight + edgeRadius * std::sin(angle)});
+    }
+    profile.push_back({0.0, 0.75});
+    return makeLathe(profile, 64);
+}
+
+ObjMesh makeCurtain()
+{
+    // 41 columns and 49 rows, 5 cm apart; the camera looks at its front
+    // from negative z.
+    const double spacing = 0.05;
+    return makeSheet({-1.0, 2.45, 0.0}, {spacing, 0.0, 0.0}, {0.0, -spacing, 0.0}, 49, 41, 1.0,
+                     {0.0, 0.0, -1.0});
 }

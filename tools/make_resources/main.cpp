@@ -57,6 +57,9 @@ int main(int argc, char* argv[])
     ok &= writeMesh(folder, "cloth_mesh.obj", makeCloth(), "cloth hanging from the pole (the x axis)");
     ok &= writeMesh(folder, "cylinder.obj", makeCylinder(), "thin cylindrical shell, axis upright");
     ok &= writeMesh(folder, "plate.obj", makePlate(), "thin plate standing out from the wall x = -10");
+    ok &= writeMesh(folder, "tablecloth.obj", makeTablecloth(), "tablecloth level over the round table");
+    ok &= writeMesh(folder, "round_table.obj", makeRoundTable(), "round table standing on the floor y = 0");
+    ok &= writeMesh(folder, "curtain.obj", makeCurtain(), "curtain hanging from its top row");
     ok &= writeImage(folder, "ground.jpg", makeGround());
     const QImage fabric = makeFabric();
     ok &= writeImage(folder, "cloth_texture.jpg", fabric);
