@@ -38,6 +38,9 @@ namespace Zarvo {
 namespace {
 
 constexpr int maxPushes = 4;
+// A point that left the surface over an edge is back in touch within this
+// many thicknesses of where it started, going back along its way.
+constexpr double edgeReach = 2.0;
 
 }  // namespace
 
@@ -99,7 +102,9 @@ void ColliderSet::respond(const Collider& collider, const Start& from, const Eig
         contact -= gap * normal;
 
     const double depth = (contact - position).dot(normal);
-    if (depth > 0.0) {
+    // Only where the step ends is it worth a query whether the point has
+    // rounded an edge; earlier passes keep it on the tangent plane.
+    if (depth > 0.0 && !(last && leftOverEdge(collider, start, position, *touch))) {
         position += depth * normal;
         const Eigen::Vector3d slide = position - contact;
         const Eigen::Vector3d tangential = slide - slide.dot(normal) * normal;
@@ -110,6 +115,24 @@ void ColliderSet::respond(const Collider& collider, const Start& from, const Eig
     // The tangent plane at the contact is the surface only for a flat one.
     if (last)
         pushOut(collider, position);
+}
+
+bool ColliderSet::leftOverEdge(const Collider& collider, const Eigen::Vector3d& start,
+                               const Eigen::Vector3d& end, double touch) const
+{
+    // Only a point that starts in touch can leave the surface's tangent
+    // plane behind by rounding an edge; one that touches on its way in hit
+    // the surface.
+    if (touch > 0.0)
+        return false;
+    const double endGap = collider.distance(end) - thickness_;
+    if (!(endGap >= 0.0))
+        return false;
+    // Outside at both ends: it rounded an edge (a table's rim) unless its
+    // way passes through the obstacle (a thin one), which a march back from
+    // the end finds touching far from the start.
+    const std::optional<double> back = firstContact(collider, end, start, thickness_, endGap);
+    return !back || (1.0 - *back) * (end - start).norm() <= edgeReach * thickness_;
 }
 
 void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position) const

@@ -39,6 +39,11 @@ private:
     void respond(const Collider& collider, const Start& from, const Eigen::Vector3d& start,
                  Eigen::Vector3d& position, bool last) const;
     void pushOut(const Collider& collider, Eigen::Vector3d& position) const;
+    // Whether a point that started touching the collider and moved from
+    // `start` to `end`, behind the tangent plane where it started, has
+    // rounded an edge and is free of the collider rather than inside it.
+    bool leftOverEdge(const Collider& collider, const Eigen::Vector3d& start,
+                      const Eigen::Vector3d& end, double touch) const;
 
     std::vector<Collider> colliders_;
     double thickness_;
