@@ -36,6 +36,8 @@ constexpr float insideBand = 3.0f;
 // The inside field's voxels across the mesh's bounding-box diagonal, at
 // most: 64 keep it under a few megabytes for any mesh.
 constexpr double insideVoxelsAcross = 64.0;
+// Voxel coordinates are 32-bit integers.
+constexpr double farIndex = 1 << 30;
 
 struct VdbMesh
 {
@@ -106,6 +108,13 @@ double sample(const openvdb::FloatGrid& grid, std::uint64_t key, const Eigen::Ve
 {
     const double voxel = grid.voxelSize()[0];
     const Eigen::Vector3d index = point / voxel;
+    // Beyond what voxel coordinates can name (or not a number) is far from
+    // every voxel: the field's background.
+    if (!(index.array().abs() < farIndex).all()) {
+        if (gradient)
+            gradient->setZero();
+        return grid.background();
+    }
     const Eigen::Vector3d floor = index.array().floor();
     const Eigen::Vector3d f = index - floor;
     const openvdb::Coord base(static_cast<int>(floor.x()), static_cast<int>(floor.y()),
