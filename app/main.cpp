@@ -38,9 +38,9 @@ int main(int argc, char* argv[])
         std::cerr << "zarvo-demo: unknown option " << arguments[0].toStdString() << "\n" << usage;
         return 2;
     }
-    // The mesh readers set the "C" number format whenever they read, and
-    // scene 4 reads off the GUI thread: set it here first, so that a reader
-    // never changes the locale while this thread may be using it.
+    // QApplication took the person's locale; numbers in messages (written
+    // with std::to_string and printf) keep the C format, a decimal point,
+    // as the mesh readers read them whatever the locale.
     std::setlocale(LC_NUMERIC, "C");
     MainWindow window(arguments.isEmpty() ? QString() : arguments[0]);
     window.show();

@@ -15,23 +15,6 @@ using surface_mesh::Surface_mesh;
 using surface_mesh::Vertex;
 using Point = surface_mesh::Vector<double, 3>;
 
-// Redirects standard error into a buffer while alive, so that a reader's
-// per-face messages can be condensed into one line per kind.
-class CapturedErrors
-{
-public:
-    CapturedErrors() : saved_(std::cerr.rdbuf(buffer_.rdbuf())) {}
-    ~CapturedErrors() { std::cerr.rdbuf(saved_); }
-    CapturedErrors(const CapturedErrors&) = delete;
-    CapturedErrors& operator=(const CapturedErrors&) = delete;
-
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* saved_;
-};
-
 // Writes every distinct line of `messages` once, each with its count, and
 // returns how many lines came from add_face (one per refused face).
 int reportReaderMessages(const std::string& messages, const std::string& name)
@@ -54,23 +37,25 @@ int reportReaderMessages(const std::string& messages, const std::string& name)
             ++found->second;
     }
     for (const auto& [text, count] : distinct)
-        std::cerr << name << ": " << text << (count > 1 ? " (" + std::to_string(count) + " times)" : "")
-                  << '\n';
+        std::cerr << name + ": " + text + (count > 1 ? " (" + std::to_string(count) + " times)" : "") + '\n';
     return refused;
 }
 
+// Each line goes out in one write, so that lines of readers on other
+// threads never break into it.
 void report(const std::string& name, int count, const char* what)
 {
     if (count > 0)
-        std::cerr << name << ": " << count << ' ' << what << '\n';
+        std::cerr << name + ": " + std::to_string(count) + ' ' + what + '\n';
 }
 
 // Copies the faces of `source` that `keep` accepts, and the vertices they use
 // in their order, into the empty `target`; `simulated` (per file vertex)
-// follows the copy. Returns how many of the copied faces `target` refused.
+// follows the copy. Returns how many of the copied faces `target` refused;
+// their messages go to `refusals`.
 template <typename Keep>
 int copyFaces(const Surface_mesh& source, const Keep& keep, Surface_mesh& target,
-              std::vector<int>& simulated)
+              std::vector<int>& simulated, std::ostream& refusals)
 {
     std::vector<int> used(source.vertex_count(), -1);
     for (const auto f : source.faces())
@@ -93,7 +78,7 @@ int copyFaces(const Surface_mesh& source, const Keep& keep, Surface_mesh& target
         corners.clear();
         for (const auto v : source.vertices(f))
             corners.emplace_back(used[v.idx()]);
-        const Face added = target.add_face(corners);
+        const Face added = target.add_face(corners, refusals);
         if (!added.is_valid()) {
             ++refused;
             continue;
@@ -114,24 +99,22 @@ int copyFaces(const Surface_mesh& source, const Keep& keep, Surface_mesh& target
 
 std::vector<int> readBodyMesh(const std::string& path, const std::string& name, Surface_mesh& mesh)
 {
-    int refused = 0;
-    {
-        const CapturedErrors errors;
-        const bool read = surface_mesh::read_mesh(mesh, path);
-        const std::string messages = errors.text();
-        if (!read) {
-            std::cerr << messages;
-            throw ResourceError("cannot read mesh " + name);
-        }
-        refused = reportReaderMessages(messages, name);
+    // The reader's per-face messages are condensed into one line per kind.
+    std::ostringstream messages;
+    if (!surface_mesh::read_mesh(mesh, path, messages)) {
+        std::cerr << messages.str();
+        throw ResourceError("cannot read mesh " + name);
     }
+    int refused = reportReaderMessages(messages.str(), name);
     std::vector<int> simulated(mesh.vertex_count());
     for (std::size_t i = 0; i < simulated.size(); ++i)
         simulated[i] = static_cast<int>(i);
 
     // Each copy leaves out degenerate faces and unused vertices; a face the
     // copy refuses (two fans now meeting at one vertex) can leave a vertex
-    // unused again, hence the loop. Every round removes something.
+    // unused again, hence the loop. Every round removes something. The
+    // copies' refusals are counted, not shown.
+    std::ostream refusals(nullptr);
     const int fileVertices = static_cast<int>(mesh.vertex_count());
     int degenerate = 0;
     std::unique_ptr<Surface_mesh> current;
@@ -146,7 +129,7 @@ std::vector<int> readBodyMesh(const std::string& path, const std::string& name, 
         degenerate += dropped;
         auto next = std::make_unique<Surface_mesh>();
         refused += copyFaces(source, [&](Face f) { return !isDegenerateFace(source, f, size); },
-                             *next, simulated);
+                             *next, simulated, refusals);
         current = std::move(next);
     }
     if (current) {
@@ -154,7 +137,7 @@ std::vector<int> readBodyMesh(const std::string& path, const std::string& name, 
         std::vector<int> same(current->vertex_count());
         for (std::size_t i = 0; i < same.size(); ++i)
             same[i] = static_cast<int>(i);
-        copyFaces(*current, [](Face) { return true; }, mesh, same);
+        copyFaces(*current, [](Face) { return true; }, mesh, same, refusals);
     }
     report(name, refused, "faces that the mesh refuses (non-manifold or repeated corners) skipped");
     report(name, degenerate, "degenerate faces (edges or areas near zero for its size) skipped");

@@ -11,7 +11,9 @@
 // (isDegenerateFace) and vertices on no remaining face are left out, each
 // kind reported once on standard error with a count, under `name` (how
 // messages name the file). The kept vertices keep their file order, and
-// faces their texture coordinates ("h:texcoord").
+// faces their texture coordinates ("h:texcoord"). Several threads may read
+// at once: the reader's messages come back to the caller, and each report is
+// one write.
 // Returns, per vertex of the file, its index in `mesh` or -1 when left out.
 // Throws ResourceError naming the file when it cannot be read or keeps no face.
 std::vector<int> readBodyMesh(const std::string& path, const std::string& name,
