@@ -109,11 +109,17 @@ std::vector<int> topVertices(const Surface_mesh& mesh)
 void fitMaterial(const Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe)
 {
     const double s = boundingBoxDiagonal(mesh);
-    const double h = meanEdgeLength(mesh);
     // A pin's pull is its share of the weight, 1e-4 (the solver's mass
     // scale) x density x A x 10 (gravity) / P, over its stiffness 100.
-    const double density = std::min(1.0, s * pinnedCount / area(mesh));
-    recipe.density = density;
+    recipe.density = std::min(1.0, s * pinnedCount / area(mesh));
+    fitWeights(mesh, recipe);
+}
+
+void fitWeights(const Surface_mesh& mesh, SceneRecipe& recipe)
+{
+    const double s = boundingBoxDiagonal(mesh);
+    const double h = meanEdgeLength(mesh);
+    const double density = recipe.density;
     recipe.strainWeight = static_cast<float>(
         clothStrainWeight * std::sqrt(density * (h / clothEdge) * (s / shippedClothSize)));
     recipe.bendingWeight = static_cast<float>(

@@ -11,6 +11,7 @@
 #include "scenes/BodyMesh.h"
 #include "scenes/JsonField.h"
 #include "scenes/ResourceError.h"
+#include "scenes/RunLimits.h"
 #include "scenes/SceneSetup.h"
 
 namespace {
@@ -266,14 +267,17 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
         fitMaterial(mesh, static_cast<int>(pinned), recipe);
         groupCount = pins.groups.size();
     }
-    if (root.has("density"))
+    // Weights not given follow the density given.
+    if (root.has("density")) {
         recipe.density = root["density"].positive();
+        fitWeights(mesh, recipe);
+    }
     if (root.has("strain_weight"))
         recipe.strainWeight = static_cast<float>(root["strain_weight"].nonNegative());
     if (root.has("bending_weight"))
         recipe.bendingWeight = static_cast<float>(root["bending_weight"].nonNegative());
     if (root.has("iterations"))
-        recipe.iterations = root["iterations"].integer(1, 1000);
+        recipe.iterations = root["iterations"].integer(1, mostIterations);
     if (root.has("keys"))
         recipe.keys = readKeys(root["keys"], groupCount);
     if (root.has("mouse")) {
