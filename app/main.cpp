@@ -47,9 +47,9 @@ int main(int argc, char* argv[])
     const int status = application.exec();
     if (window.preparationRunning()) {
         // A body nobody will see is still being factorized, which cannot be
-        // interrupted: end now rather than wait for it. The system frees the
-        // memory; destructors that would run meanwhile could pull the
-        // thread's ground away.
+        // interrupted, and the window's destruction would join its thread:
+        // Escape ends the program at once instead, leaving the memory to the
+        // system. Otherwise the window stops and joins the idle thread.
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
