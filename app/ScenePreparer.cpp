@@ -1,30 +1,33 @@
 #include "app/ScenePreparer.h"
 
-#include <atomic>
 #include <exception>
-#include <mutex>
-#include <thread>
 
 #include "scenes/ResourceError.h"
 
-// What a request's thread and the GUI thread share. The thread holds it too,
-// so that it outlives a window that no longer waits for it.
+// What the worker and the GUI thread share of one request. The worker holds
+// it too while at it, so that a discarded request lives until it is done.
 struct ScenePreparer::Request
 {
     std::string file;
     std::string resourceFolder;
-    bool started = false;  // GUI thread only
     std::atomic<bool> discarded{false};
     std::atomic<int> vertexCount{-1};
-    std::atomic<bool> threadDone{false};
     std::mutex mutex;
     bool finished = false;  // guarded by mutex, as is outcome
     Outcome outcome;
 };
 
+ScenePreparer::ScenePreparer() : worker_(&ScenePreparer::work, this) {}
+
 ScenePreparer::~ScenePreparer()
 {
     cancel();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    worker_.join();
 }
 
 void ScenePreparer::prepare(const std::string& file, const std::string& resourceFolder)
@@ -33,7 +36,11 @@ void ScenePreparer::prepare(const std::string& file, const std::string& resource
     current_ = std::make_shared<Request>();
     current_->file = file;
     current_->resourceFolder = resourceFolder;
-    startWaiting();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        waiting_ = current_;
+    }
+    wake_.notify_one();
 }
 
 void ScenePreparer::cancel()
@@ -41,8 +48,13 @@ void ScenePreparer::cancel()
     if (!current_)
         return;
     current_->discarded = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (waiting_ == current_)
+            waiting_.reset();
+    }
     // A body already handed over but not yet taken goes with the request;
-    // one still being made is freed by its thread.
+    // one still being made is freed by the worker.
     std::unique_ptr<FileDemo> stale;
     {
         std::lock_guard<std::mutex> lock(current_->mutex);
@@ -53,8 +65,7 @@ void ScenePreparer::cancel()
 
 std::optional<ScenePreparer::Outcome> ScenePreparer::poll()
 {
-    startWaiting();
-    if (!current_ || !current_->started)
+    if (!current_)
         return std::nullopt;
     Outcome outcome;
     {
@@ -85,26 +96,34 @@ int ScenePreparer::vertexCount() const
 
 bool ScenePreparer::threadRunning() const
 {
-    return started_ && !started_->threadDone;
+    return busy_;
 }
 
-void ScenePreparer::startWaiting()
+void ScenePreparer::work()
 {
-    if (!current_ || current_->started || threadRunning())
-        return;
-    current_->started = true;
-    started_ = current_;
-    std::thread(&ScenePreparer::run, current_).detach();
+    for (;;) {
+        std::shared_ptr<Request> request;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || waiting_; });
+            if (stopping_)
+                return;
+            request = std::move(waiting_);
+            busy_ = true;
+        }
+        run(*request);
+        busy_ = false;
+    }
 }
 
-void ScenePreparer::run(std::shared_ptr<Request> request)
+void ScenePreparer::run(Request& request)
 {
     std::unique_ptr<FileDemo> scene;
     std::string error;
     try {
-        scene = std::make_unique<FileDemo>(request->file, request->resourceFolder);
-        request->vertexCount = static_cast<int>(scene->mesh.vertex_count());
-        if (!request->discarded)
+        scene = std::make_unique<FileDemo>(request.file, request.resourceFolder);
+        request.vertexCount = static_cast<int>(scene->mesh.vertex_count());
+        if (!request.discarded)
             scene->build();
     } catch (const ResourceError& refusal) {
         error = refusal.what();
@@ -112,19 +131,18 @@ void ScenePreparer::run(std::shared_ptr<Request> request)
     } catch (const std::exception& failure) {
         // Such as running out of memory for a body too large: the window
         // keeps its scene and says why.
-        error = request->file + ": " + failure.what();
+        error = request.file + ": " + failure.what();
         scene.reset();
     }
     {
-        std::lock_guard<std::mutex> lock(request->mutex);
-        if (!request->discarded) {
-            request->outcome.scene = std::move(scene);
-            request->outcome.error = std::move(error);
+        std::lock_guard<std::mutex> lock(request.mutex);
+        if (!request.discarded) {
+            request.outcome.scene = std::move(scene);
+            request.outcome.error = std::move(error);
         }
-        request->finished = true;
+        request.finished = true;
     }
     // A discarded body is freed here, off the GUI thread, before the next
     // request may start.
     scene.reset();
-    request->threadDone = true;
 }

@@ -1,23 +1,26 @@
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "demos/FileDemo.h"
 
 // Reads and builds a file scene (FileDemo's constructor and build(), the
-// factorization included) on a thread of its own, so that the window keeps
-// stepping and drawing its current scene meanwhile. Used from the GUI thread
-// only.
+// factorization included) on a worker thread that the preparer owns, so that
+// the window keeps stepping and drawing its current scene meanwhile. Used
+// from the GUI thread only.
 //
 // One request is current at a time: a new one, or cancel(), discards the
-// one before, whose thread stops at its next check (before building, or
-// once built) and frees what it made. A factorization cannot be
-// interrupted, so at most one thread runs: a new request waits for the
-// thread of a discarded one to end. Nothing ever waits for a thread: the
-// destructor discards, and a thread that outlives the window frees its own
-// work.
+// one before, which the worker stops at its next check (between reading and
+// building, or once built), freeing what it made. A factorization cannot be
+// interrupted, so a new request waits for the worker to finish a discarded
+// one. The destructor discards the current request and joins the worker,
+// which waits for a factorization under way to end.
 class ScenePreparer
 {
 public:
@@ -29,7 +32,7 @@ public:
         std::string error;
     };
 
-    ScenePreparer() = default;
+    ScenePreparer();
     ScenePreparer(const ScenePreparer&) = delete;
     ScenePreparer& operator=(const ScenePreparer&) = delete;
     ~ScenePreparer();
@@ -38,9 +41,7 @@ public:
     void prepare(const std::string& file, const std::string& resourceFolder);
     // Discards the current request, if any.
     void cancel();
-    // To be called on every tick: starts a waiting request once the thread
-    // before it has ended, and hands over the current request's outcome once,
-    // when it is there.
+    // Hands over the current request's outcome once, when it is there.
     std::optional<Outcome> poll();
 
     // Whether a request is waiting or being prepared (its outcome not yet
@@ -50,15 +51,23 @@ public:
     const std::string& file() const;
     // Vertices of the current request's body, -1 until its mesh is read.
     int vertexCount() const;
-    // Whether a thread is still at work, also on a discarded request.
+    // Whether the worker is at a request, also a discarded one.
     bool threadRunning() const;
 
 private:
     struct Request;
-    static void run(std::shared_ptr<Request> request);
-    void startWaiting();
+    // The worker: takes waiting requests one after another until stopped.
+    void work();
+    static void run(Request& request);
 
-    // The current request (waiting or started), and the last one started.
+    // The current request (waiting or taken), GUI thread only.
     std::shared_ptr<Request> current_;
-    std::shared_ptr<Request> started_;
+    // What the GUI thread hands the worker, guarded by mutex_.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::shared_ptr<Request> waiting_;
+    bool stopping_ = false;
+    std::atomic<bool> busy_{false};
+    // Last, so that it starts once everything it uses exists.
+    std::thread worker_;
 };

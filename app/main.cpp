@@ -38,18 +38,18 @@ int main(int argc, char* argv[])
         std::cerr << "zarvo-demo: unknown option " << arguments[0].toStdString() << "\n" << usage;
         return 2;
     }
-    // The mesh readers set the "C" number format whenever they read, and
-    // scene 4 reads off the GUI thread: set it here first, so that a reader
-    // never changes the locale while this thread may be using it.
+    // QApplication took the person's locale; numbers in messages (written
+    // with std::to_string and printf) keep the C format, a decimal point,
+    // as the mesh readers read them whatever the locale.
     std::setlocale(LC_NUMERIC, "C");
     MainWindow window(arguments.isEmpty() ? QString() : arguments[0]);
     window.show();
     const int status = application.exec();
     if (window.preparationRunning()) {
         // A body nobody will see is still being factorized, which cannot be
-        // interrupted: end now rather than wait for it. The system frees the
-        // memory; destructors that would run meanwhile could pull the
-        // thread's ground away.
+        // interrupted, and the window's destruction would join its thread:
+        // Escape ends the program at once instead, leaving the memory to the
+        // system. Otherwise the window stops and joins the idle thread.
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);

@@ -4,12 +4,19 @@
 // into a cache file, so both see the same machine load. Reported: the
 // medians `step_ms` and `write_ms`, `step_and_write_ms` (their sum, a step
 // of a run that writes every step) and `write/step`.
+//
+// And zarvo-sim's own bookkeeping over long runs: the program itself runs
+// a 4-vertex body, whose steps take microseconds, for 20,000 and for 80,000
+// steps. Unless something in the run grows with the steps done, the long
+// run takes about four times the short one. Reported: `short_s`, `long_s`
+// and `long/short`; the benchmark fails above 5.
 #include "RunnerBench.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -74,6 +81,39 @@ void stepAndWrite(benchmark::State& state, int side, int threads)
     state.counters["write/step"] = medianOf(writeMs) / medianOf(stepMs);
 }
 
+// Seconds that zarvo-sim takes to run `mesh` for `steps` steps into `out`,
+// as a person runs it; negative when it fails.
+double secondsOfRun(const std::string& mesh, int steps, const std::filesystem::path& out)
+{
+    const std::string command = "'" ZARVO_SIM_EXECUTABLE "' '" + mesh + "' --threads 1 --steps " + std::to_string(steps)
+                                + " --out '" + out.string() + "' >/dev/null";
+    const auto start = Clock::now();
+    const int status = std::system(command.c_str());
+    return status == 0 ? millisecondsSince(start) / 1000.0 : -1.0;
+}
+
+void longRun(benchmark::State& state)
+{
+    const auto folder = std::filesystem::temp_directory_path() / "zarvo-runner-bench";
+    std::filesystem::create_directories(folder);
+    const std::string mesh = (folder / "square.obj").string();
+    std::ofstream(mesh) << "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n";
+    double shortSeconds = 0.0;
+    double longSeconds = 0.0;
+    for (auto _ : state) {
+        shortSeconds = secondsOfRun(mesh, 20000, folder / "short-run");
+        longSeconds = secondsOfRun(mesh, 80000, folder / "long-run");
+        state.SetIterationTime(shortSeconds + longSeconds);
+    }
+    state.counters["short_s"] = shortSeconds;
+    state.counters["long_s"] = longSeconds;
+    state.counters["long/short"] = longSeconds / shortSeconds;
+    if (shortSeconds <= 0.0 || longSeconds <= 0.0)
+        state.SkipWithError("zarvo-sim failed");
+    else if (longSeconds > 5.0 * shortSeconds)
+        state.SkipWithError("80,000 steps take more than 5 times as long as 20,000");
+}
+
 } // namespace
 
 void registerRunnerBenchmarks()
@@ -95,4 +135,5 @@ void registerRunnerBenchmarks()
                 ->Iterations(grid.iterations)
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("runner/long-run", longRun)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 }

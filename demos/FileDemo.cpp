@@ -1,5 +1,7 @@
 #include "demos/FileDemo.h"
 
+#include <functional>
+
 #include <GL/gl.h>
 
 #include "app/Camera.h"
@@ -43,14 +45,9 @@ void FileDemo::build()
 {
     if (built_)
         return;
-    // A polygon of k corners is drawn as k - 2 triangles fanned from its
-    // first corner: meshes from elsewhere often come in quads.
-    const auto collectFace = [this](const std::vector<int>& ids, const Eigen::Matrix3Xd&) {
-        for (std::size_t k = 1; k + 1 < ids.size(); ++k)
-            for (const int id : {ids[0], ids[k], ids[k + 1]})
-                indices.push_back(static_cast<std::uint32_t>(id));
-    };
-    SceneBody body = buildSceneBody(recipe, mesh, collectFace);
+    // The body comes as triangles, its polygons split when it was read.
+    using namespace std::placeholders;
+    SceneBody body = buildSceneBody(recipe, mesh, std::bind(&Demo::addFace, this, _1, _2));
     solver = body.solver;
     clickForce = body.clickForce;
     keys = body.keys;

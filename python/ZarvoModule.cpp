@@ -33,19 +33,21 @@ constexpr std::chrono::milliseconds signalCheckInterval{100};
 // Vertex rows in NumPy's default integer, which indexes arrays as it is.
 using Triangle = std::array<std::int64_t, 3>;
 
-// Every face as triangles: a face of k corners, in the mesh's face order,
-// gives the fan (c0, c1, c2), (c0, c2, c3), ... from its first corner.
-std::vector<Triangle> fanTriangles(const surface_mesh::Surface_mesh& mesh)
+// The body's triangles, in the mesh's face order: a person's polygons were
+// split when the body was read (readBodyMesh), and the shipped meshes hold
+// triangles only, as the window draws them.
+std::vector<Triangle> bodyTriangles(const surface_mesh::Surface_mesh& mesh)
 {
     std::vector<Triangle> triangles;
     triangles.reserve(mesh.face_count());
-    std::vector<std::int64_t> corners;
     for (const auto f : mesh.faces()) {
-        corners.clear();
+        Triangle triangle{};
+        std::size_t corners = 0;
         for (const auto v : mesh.vertices(f))
-            corners.push_back(v.idx());
-        for (std::size_t k = 2; k < corners.size(); ++k)
-            triangles.push_back({corners[0], corners[k - 1], corners[k]});
+            if (corners++ < triangle.size())
+                triangle[corners - 1] = v.idx();
+        if (corners == triangle.size())
+            triangles.push_back(triangle);
     }
     return triangles;
 }
@@ -103,7 +105,7 @@ public:
         py::gil_scoped_release unlocked;
         simulation_ = std::make_unique<SceneSimulation>(scene, resourceFolder);
         rest_ = simulation_->solver().points;
-        triangles_ = fanTriangles(simulation_->scene().mesh);
+        triangles_ = bodyTriangles(simulation_->scene().mesh);
         title_ = simulation_->scene().title;
     }
 
@@ -308,7 +310,7 @@ act on. IndexError for a vertex outside the body.)")
             for (const auto v : mesh.vertices())
                 for (int axis = 0; axis < 3; ++axis)
                     points(axis, v.idx()) = mesh.position(v)[axis];
-            return py::make_tuple(pointArray(points), faceArray(fanTriangles(mesh)));
+            return py::make_tuple(pointArray(points), faceArray(bodyTriangles(mesh)));
         },
         py::arg("path"),
         R"(Reads a mesh file (.obj, .off, .stl) as Simulation(path) takes it.

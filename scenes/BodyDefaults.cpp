@@ -109,12 +109,18 @@ std::vector<int> topVertices(const Surface_mesh& mesh)
 void fitMaterial(const Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe)
 {
     const double s = boundingBoxDiagonal(mesh);
-    const double h = meanEdgeLength(mesh);
     // A pin's pull is its share of the weight, 1e-4 (the solver's mass
     // scale) x density x A x 10 (gravity) / P, over its stiffness 100.
     // A free body loads no pin: it keeps the full density.
-    const double density = pinnedCount > 0 ? std::min(1.0, s * pinnedCount / area(mesh)) : 1.0;
-    recipe.density = density;
+    recipe.density = pinnedCount > 0 ? std::min(1.0, s * pinnedCount / area(mesh)) : 1.0;
+    fitWeights(mesh, recipe);
+}
+
+void fitWeights(const Surface_mesh& mesh, SceneRecipe& recipe)
+{
+    const double s = boundingBoxDiagonal(mesh);
+    const double h = meanEdgeLength(mesh);
+    const double density = recipe.density;
     recipe.strainWeight = static_cast<float>(
         clothStrainWeight * std::sqrt(density * (h / clothEdge) * (s / shippedClothSize)));
     recipe.bendingWeight = static_cast<float>(

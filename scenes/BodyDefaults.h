@@ -27,11 +27,13 @@ std::vector<int> topVertices(const surface_mesh::Surface_mesh& mesh);
 // (s / s_c)); the bending weight the bending stiffness that gives its
 // folds: 8e-6 sqrt(density (s / s_c)^3).
 void fitMaterial(const surface_mesh::Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe);
+// The two weights alone, from the recipe's density as it stands.
+void fitWeights(const surface_mesh::Surface_mesh& mesh, SceneRecipe& recipe);
 
 // The whole default scene of the mesh read from `path`: pinned along its top (topVertices) with fitMaterial, 10
 // iterations, no images; Left / Right gather and spread the pins along x
-// about their centre (down to 0.4, up to 2.5 of their spread), Up / Down
-// move them by 0.05 s (at most 0.5 s from the start); the mouse pushes with
+// about their centre (never below 0.4 or above 2.5 of their spread), Up /
+// Down move them by 0.05 s (never beyond 0.5 s from the start); the mouse pushes with
 // 5000 s / s_c away from the camera and picks within (h / h_c)^2 0.1 squared
 // distance; the camera frames the body (framedCamera).
 SceneRecipe defaultRecipe(const surface_mesh::Surface_mesh& mesh, const std::string& path);

@@ -1,5 +1,6 @@
 #include "scenes/HandleKeys.h"
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -37,6 +38,20 @@ bool HandleKeys::press(SceneKey key)
     return true;
 }
 
+namespace {
+
+// How far past its limit a press may land and still count as landing on it:
+// sums and products of the keys' steps round (nine presses of 0.08 travel
+// 0.7200000000000001, not 0.72).
+constexpr double limitTolerance = 1e-9;
+
+bool beyond(double value, double limit)
+{
+    return value > limit + limitTolerance * std::abs(limit);
+}
+
+} // namespace
+
 bool HandleKeys::refused(const KeyAction& action) const
 {
     if (!action.limit)
@@ -46,12 +61,12 @@ bool HandleKeys::refused(const KeyAction& action) const
         // For a displacement along one axis the unit vector is exact, so
         // the travel compared is exactly the summed displacement.
         const Eigen::Vector3d direction = action.amount / action.amount.norm();
-        return travelled(action).dot(direction) >= limit;
+        return beyond((travelled(action) + action.amount).dot(direction), limit);
     }
-    const Eigen::Vector3d& scale = scales_[action.group];
+    const Eigen::Vector3d scale = scales_[action.group].cwiseProduct(action.amount);
     for (int axis = 0; axis < 3; ++axis) {
         const double factor = action.amount[axis];
-        if ((factor < 1.0 && scale[axis] <= limit) || (factor > 1.0 && scale[axis] >= limit))
+        if ((factor < 1.0 && beyond(-scale[axis], -limit)) || (factor > 1.0 && beyond(scale[axis], limit)))
             return true;
     }
     return false;

@@ -29,10 +29,10 @@ struct KeyAction
     Eigen::Vector3d amount = Eigen::Vector3d::Zero();
     // Scale only: the fixed point; none = the group's centre at the press.
     std::optional<Eigen::Vector3d> about;
-    // Move: the key is refused once the group (or collider) has travelled this far along
-    // the key's direction since the start. Scale: refused once the group's
-    // accumulated scale along an axis the key shrinks is at or below it, or
-    // along an axis the key grows at or above it. None: never refused.
+    // Never overshot: a press that would take the group (or collider) past it is refused.
+    // Move: how far the group may travel along the key's direction from the
+    // start. Scale: the lowest accumulated scale along an axis the key
+    // shrinks, and the highest along an axis it grows. None: never refused.
     std::optional<double> limit;
 };
 

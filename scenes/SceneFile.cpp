@@ -12,6 +12,7 @@
 #include "scenes/JsonField.h"
 #include "scenes/ResourceError.h"
 #include "scenes/SceneColliders.h"
+#include "scenes/RunLimits.h"
 #include "scenes/SceneSetup.h"
 
 namespace {
@@ -282,14 +283,17 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
         if (groupCount == 0)
             recipe.keys.clear();
     }
-    if (root.has("density"))
+    // Weights not given follow the density given.
+    if (root.has("density")) {
         recipe.density = root["density"].positive();
+        fitWeights(mesh, recipe);
+    }
     if (root.has("strain_weight"))
         recipe.strainWeight = static_cast<float>(root["strain_weight"].nonNegative());
     if (root.has("bending_weight"))
         recipe.bendingWeight = static_cast<float>(root["bending_weight"].nonNegative());
     if (root.has("iterations"))
-        recipe.iterations = root["iterations"].integer(1, 1000);
+        recipe.iterations = root["iterations"].integer(1, mostIterations);
     if (root.has("time_step"))
         recipe.timeStep = root["time_step"].positive();
     if (root.has("substeps"))

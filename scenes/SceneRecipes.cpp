@@ -50,10 +50,10 @@ SceneRecipe clothRecipe()
         for (Eigen::Index j = 1; j < targets.cols(); j += 2)
             targets(2, j) += 0.1;
     };
-    // Left gathers the pinned points along the pole (x about x = 0), at most
-    // while they stand wider than 0.4 of their start spread: five times from
-    // the start (down to 0.32768); Right spreads them.
-    recipe.keys[SceneKey::Left] = scaleAction(0, {0.8, 1.0, 1.0}, Eigen::Vector3d::Zero(), 0.4);
+    // Left gathers the pinned points along the pole (x about x = 0), five
+    // times from the start, down to 0.8^5 = 0.32768 of their start spread;
+    // Right spreads them.
+    recipe.keys[SceneKey::Left] = scaleAction(0, {0.8, 1.0, 1.0}, Eigen::Vector3d::Zero(), 0.32768);
     recipe.keys[SceneKey::Right] = scaleAction(0, {1.2, 1.0, 1.0}, Eigen::Vector3d::Zero());
     recipe.clickForce = Eigen::Vector3d(0, 0, 5000);
     recipe.pickRadius = 0.1;

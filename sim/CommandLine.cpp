@@ -1,6 +1,7 @@
 #include "sim/CommandLine.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -97,6 +98,12 @@ RunOptions parseCommandLine(const std::vector<std::string>& arguments)
     }
     if (!sceneGiven)
         throw UsageError("no scene given");
+    // The point cache counts its samples, the start and one every --every
+    // steps, in a 32-bit integer.
+    if (options.steps / options.every >= std::numeric_limits<std::int32_t>::max())
+        throw UsageError("--steps " + std::to_string(options.steps) + " at --every "
+                         + std::to_string(options.every) + " make more samples than a point cache holds ("
+                         + std::to_string(std::numeric_limits<std::int32_t>::max()) + ")");
     for (const KeyPress& press : options.presses)
         if (press.step > options.steps)
             throw UsageError("--press " + std::string(sceneKeyName(press.key)) + "@"
@@ -125,5 +132,6 @@ std::string usage()
            "  --press KEY@STEP   press Left, Right, Up or Down just before step STEP\n"
            "  --pull V@A-B       the scene's mouse force on vertex V during steps A to B\n"
            "  --obj-sequence     also write body_0000.obj, ... , one per sample\n"
-           "Exit status: 0 done, 1 a file could not be written, 2 a bad command line or input.\n";
+           "Exit status: 0 done, 1 a file could not be written or the run failed, 2 a bad command line\n"
+           "or input. Ctrl+C stops the run and leaves an earlier run's files as they were.\n";
 }

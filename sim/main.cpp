@@ -13,8 +13,10 @@
 #include "sim/BodyFiles.h"
 #include "sim/ColliderFiles.h"
 #include "sim/CommandLine.h"
+#include "sim/InterruptWatch.h"
 #include "sim/OutputFolder.h"
 #include "sim/ProgressBar.h"
+#include "sim/RunningMedian.h"
 
 namespace {
 
@@ -35,20 +37,15 @@ Eigen::Matrix3Xd positions(SceneSimulation& simulation)
     return simulation.solver().points;
 }
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    const auto middle = values.begin() + values.size() / 2;
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
+// --obj-sequence's files: body_0000.obj, body_0001.obj, ...
+const char* const sequencePrefix = "body_";
+const char* const sequenceSuffix = ".obj";
 
 std::string sequenceName(int sample, int samples)
 {
     const int width = std::max<int>(4, static_cast<int>(std::to_string(samples - 1).size()));
     std::string number = std::to_string(sample);
-    return "body_" + std::string(width - number.size(), '0') + number + ".obj";
+    return sequencePrefix + std::string(width - number.size(), '0') + number + sequenceSuffix;
 }
 
 // Applies the presses and pulls that belong to step `step`.
@@ -79,7 +76,10 @@ int run(const RunOptions& options)
         simulation.solver().setIterations(options.iterations);
 
     const int samples = 1 + options.steps / options.every;
+    // From here on files exist: a signal stops the run between two steps.
+    const InterruptWatch interrupts;
     OutputFolder folder(options.outputFolder);
+    folder.replaceSeries(sequencePrefix, sequenceSuffix);
     const std::string faces = objFaces(simulation.scene().mesh);
     auto writeObj = [&](const std::string& name) {
         OutputFolder::File file = folder.create(name);
@@ -103,27 +103,28 @@ int run(const RunOptions& options)
     writeSample();
 
     ProgressBar progress(stderr, options.steps);
-    std::vector<double> stepMs;
-    stepMs.reserve(options.steps);
+    RunningMedian stepMs;
     for (int step = 1; step <= options.steps; ++step) {
+        interrupts.check();
         prepareStep(simulation, options, step);
         const auto start = std::chrono::steady_clock::now();
         simulation.step();
-        stepMs.push_back(
+        stepMs.add(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         if (step % options.every == 0)
             writeSample();
-        progress.update(step, median(stepMs));
+        progress.update(step, stepMs.median());
     }
     progress.finish();
     cache.close();
     colliders.close();
+    interrupts.check();
     folder.commit();
 
     std::printf("%d vertices, %d steps, %d threads, %d iterations, %.3f ms per step (median), "
                 "%d samples, %zu bytes written\n",
                 simulation.vertexCount(), options.steps, simulation.solver().threadCount(),
-                simulation.solver().iterations(), median(stepMs), samples, folder.bytes());
+                simulation.solver().iterations(), stepMs.median(), samples, folder.bytes());
     return std::fflush(stdout) == 0 ? 0 : failedWrite;
 }
 
@@ -140,6 +141,13 @@ int main(int argc, char** argv)
         std::cerr << "zarvo-sim: " << error.what() << '\n';
         return badInput;
     } catch (const WriteError& error) {
+        std::cerr << "zarvo-sim: " << error.what() << '\n';
+        return failedWrite;
+    } catch (const InterruptWatch::Interrupted& interrupted) {
+        std::cerr << "zarvo-sim: " << interrupted.what() << "; no file written\n";
+        interrupted.endProcess();
+    } catch (const std::exception& error) {
+        // Memory running out, say: the run failed, its files were removed.
         std::cerr << "zarvo-sim: " << error.what() << '\n';
         return failedWrite;
     }

@@ -1,13 +1,11 @@
 #include "surface_mesh/IO.h"
 
 #include <cctype>
-#include <clocale>
 
 namespace surface_mesh {
 
-bool read_mesh(Surface_mesh& mesh, const std::string& filename)
+bool read_mesh(Surface_mesh& mesh, const std::string& filename, std::ostream& messages)
 {
-    std::setlocale(LC_NUMERIC, "C");
     mesh.clear();
 
     const auto dot = filename.rfind('.');
@@ -18,11 +16,11 @@ bool read_mesh(Surface_mesh& mesh, const std::string& filename)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 
     if (extension == "off")
-        return read_off(mesh, filename);
+        return read_off(mesh, filename, messages);
     if (extension == "obj")
-        return read_obj(mesh, filename);
+        return read_obj(mesh, filename, messages);
     if (extension == "stl")
-        return read_stl(mesh, filename);
+        return read_stl(mesh, filename, messages);
     return false;
 }
 

@@ -4,7 +4,6 @@
 
 #include <cctype>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -33,7 +32,8 @@ bool starts_with(const char* text, const char* prefix)
 // element (0, negative relative indices, numbers beyond int).
 long long zero_based(const char* token)
 {
-    const long long index = std::strtoll(token, nullptr, 10);
+    long long index = 0;
+    Text_scanner(token).read_integer(index);
     return index >= 1 && index <= INT_MAX ? index - 1 : -1;
 }
 
@@ -84,7 +84,8 @@ void split_face_line(char* line, Obj_state& state)
 
 // Corners without a texture index keep the default coordinate; so do those
 // whose index names no "vt" entry, with a message.
-void assign_texcoords(Surface_mesh& mesh, Face f, const Obj_state& state, Halfedge_property<Point>& texcoords)
+void assign_texcoords(Surface_mesh& mesh, Face f, const Obj_state& state, Halfedge_property<Point>& texcoords,
+                      std::ostream& messages)
 {
     std::size_t k = 0;
     bool complete = true;
@@ -98,25 +99,26 @@ void assign_texcoords(Surface_mesh& mesh, Face f, const Obj_state& state, Halfed
             complete = false;
     }
     if (!complete)
-        std::cerr << "read_obj: a face refers to a missing texture coordinate\n";
+        messages << "read_obj: a face refers to a missing texture coordinate\n";
 }
 
-void read_face(Surface_mesh& mesh, char* line, Obj_state& state, Halfedge_property<Point>& texcoords)
+void read_face(Surface_mesh& mesh, char* line, Obj_state& state, Halfedge_property<Point>& texcoords,
+               std::ostream& messages)
 {
     split_face_line(line, state);
-    const Face f = mesh.add_face(state.face_vertices);
+    const Face f = mesh.add_face(state.face_vertices, messages);
     if (state.with_tex_coord && f.is_valid())
-        assign_texcoords(mesh, f, state, texcoords);
+        assign_texcoords(mesh, f, state, texcoords, messages);
 }
 
 } // namespace
 
-bool read_obj(Surface_mesh& mesh, const std::string& filename)
+bool read_obj(Surface_mesh& mesh, const std::string& filename, std::ostream& messages)
 {
     auto texcoords = mesh.obtain_halfedge_property<Point>("h:texcoord");
     mesh.clear();
     if (!texcoords) {
-        report_name_of_other_type("read_obj", "h:texcoord");
+        report_name_of_other_type("read_obj", "h:texcoord", messages);
         return false;
     }
 
@@ -139,7 +141,7 @@ bool read_obj(Surface_mesh& mesh, const std::string& filename)
             if (Text_scanner(text + 3).read_floats(uv, 2) > 0)
                 state.texcoords.emplace_back(uv[0], uv[1], 1.0);
         } else if (starts_with(text, "f ")) {
-            read_face(mesh, text, state, texcoords);
+            read_face(mesh, text, state, texcoords, messages);
         }
     }
     return true;

@@ -85,7 +85,7 @@ struct Off_arrays
 
 // False, with a message, when an array the header asks for cannot be had
 // because its name is held by an array of another type.
-bool obtain_arrays(Surface_mesh& mesh, const Off_header& header, Off_arrays& arrays)
+bool obtain_arrays(Surface_mesh& mesh, const Off_header& header, Off_arrays& arrays, std::ostream& messages)
 {
     const struct
     {
@@ -100,7 +100,7 @@ bool obtain_arrays(Surface_mesh& mesh, const Off_header& header, Off_arrays& arr
             continue;
         request.array = mesh.obtain_vertex_property<Point>(request.name);
         if (!request.array) {
-            report_name_of_other_type("read_off", request.name);
+            report_name_of_other_type("read_off", request.name, messages);
             return false;
         }
     }
@@ -119,38 +119,38 @@ struct Off_progress
     long long short_face_lines = 0;
 };
 
-// Says on standard error where a damaged body stopped being read and what
-// its lines lacked.
-void report_damage(const Off_progress& progress)
+// Says on `messages` where a damaged body stopped being read and what its
+// lines lacked.
+void report_damage(const Off_progress& progress, std::ostream& messages)
 {
     if (!progress.counts_read)
-        std::cerr << "read_off: the file ends before its counts\n";
+        messages << "read_off: the file ends before its counts\n";
     else if (progress.vertices < progress.declared_vertices || progress.faces < progress.declared_faces)
-        std::cerr << "read_off: the file ends after " << progress.vertices << " of "
+        messages << "read_off: the file ends after " << progress.vertices << " of "
                   << progress.declared_vertices << " vertices and " << progress.faces << " of "
                   << progress.declared_faces << " faces\n";
     if (progress.short_vertex_lines > 0)
-        std::cerr << "read_off: vertex lines lacking coordinates (read as 0): "
+        messages << "read_off: vertex lines lacking coordinates (read as 0): "
                   << progress.short_vertex_lines << '\n';
     if (progress.short_face_lines > 0)
-        std::cerr << "read_off: face lines lacking corner indices (skipped): "
+        messages << "read_off: face lines lacking corner indices (skipped): "
                   << progress.short_face_lines << '\n';
 }
 
-void add_face_of(Surface_mesh& mesh, const std::vector<long long>& ids)
+void add_face_of(Surface_mesh& mesh, const std::vector<long long>& ids, std::ostream& messages)
 {
     std::vector<Vertex> face;
     face.reserve(ids.size());
     for (long long id : ids)
         face.emplace_back(id >= 0 && id < static_cast<long long>(mesh.vertex_count()) ? static_cast<int>(id) : -1);
-    mesh.add_face(face);
+    mesh.add_face(face, messages);
 }
 
 bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& header,
-                    Off_progress& progress)
+                    Off_progress& progress, std::ostream& messages)
 {
     Off_arrays arrays;
-    if (!obtain_arrays(mesh, header, arrays))
+    if (!obtain_arrays(mesh, header, arrays, messages))
         return false;
 
     std::string line;
@@ -196,7 +196,7 @@ bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& hea
             for (long long j = 0; j < k && scan.read_integer(id); ++j)
                 ids.push_back(id);
         if (static_cast<long long>(ids.size()) == k)
-            add_face_of(mesh, ids); // add_face refuses too few corners itself
+            add_face_of(mesh, ids, messages); // add_face refuses too few corners itself
         else
             ++progress.short_face_lines;
     }
@@ -204,10 +204,10 @@ bool read_text_body(Surface_mesh& mesh, File_reader& file, const Off_header& hea
 }
 
 bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& header,
-                      Off_progress& progress)
+                      Off_progress& progress, std::ostream& messages)
 {
     Off_arrays arrays;
-    if (header.colors || !obtain_arrays(mesh, header, arrays))
+    if (header.colors || !obtain_arrays(mesh, header, arrays, messages))
         return false;
 
     std::int32_t nv = 0, nf = 0, ne = 0;
@@ -249,14 +249,14 @@ bool read_binary_body(Surface_mesh& mesh, File_reader& file, const Off_header& h
                 return true;
             ids.push_back(id);
         }
-        add_face_of(mesh, ids);
+        add_face_of(mesh, ids, messages);
     }
     return true;
 }
 
 } // namespace
 
-bool read_off(Surface_mesh& mesh, const std::string& filename)
+bool read_off(Surface_mesh& mesh, const std::string& filename, std::ostream& messages)
 {
     mesh.clear();
     File_reader file;
@@ -268,15 +268,15 @@ bool read_off(Surface_mesh& mesh, const std::string& filename)
         return false;
     Off_progress progress;
     if (!header.binary) {
-        if (!read_text_body(mesh, file, header, progress))
+        if (!read_text_body(mesh, file, header, progress, messages))
             return false;
     } else {
         File_reader binary;
         if (!binary.open(filename, File_reader::Mode::binary) || !read_data_line(binary, line)
-            || !read_binary_body(mesh, binary, header, progress))
+            || !read_binary_body(mesh, binary, header, progress, messages))
             return false;
     }
-    report_damage(progress);
+    report_damage(progress, messages);
     return true;
 }
 

@@ -30,7 +30,7 @@ bool is_finite(const Corner& corner)
 class Corner_merger
 {
 public:
-    explicit Corner_merger(Surface_mesh& mesh) : mesh_(mesh) {}
+    Corner_merger(Surface_mesh& mesh, std::ostream& messages) : mesh_(mesh), messages_(messages) {}
 
     Vertex vertex(const Corner& corner)
     {
@@ -48,17 +48,18 @@ public:
     {
         if (!is_finite(corners[0]) || !is_finite(corners[1]) || !is_finite(corners[2])) {
             if (!reported_non_finite_)
-                std::cerr << "read_stl: facets with non-finite coordinates are skipped\n";
+                messages_ << "read_stl: facets with non-finite coordinates are skipped\n";
             reported_non_finite_ = true;
             return;
         }
         const Vertex a = vertex(corners[0]), b = vertex(corners[1]), c = vertex(corners[2]);
         if (a != b && b != c && a != c)
-            mesh_.add_face({a, b, c});
+            mesh_.add_face({a, b, c}, messages_);
     }
 
 private:
     Surface_mesh& mesh_;
+    std::ostream& messages_;
     Corner_map vertices_;
     bool reported_non_finite_ = false;
 };
@@ -108,12 +109,12 @@ bool begins_with_solid(const std::string& filename)
     return starts_with_keyword(line, "solid", "SOLID");
 }
 
-bool read_text(Surface_mesh& mesh, const std::string& filename)
+bool read_text(Surface_mesh& mesh, const std::string& filename, std::ostream& messages)
 {
     File_reader file;
     if (!file.open(filename, File_reader::Mode::text))
         return false;
-    Corner_merger merger(mesh);
+    Corner_merger merger(mesh, messages);
     std::string line;
     long long incomplete = 0;
     while (file.read_line(line)) {
@@ -136,7 +137,7 @@ bool read_text(Surface_mesh& mesh, const std::string& filename)
             ++incomplete;
     }
     if (incomplete > 0)
-        std::cerr << "read_stl: facets lacking corner coordinates (skipped): " << incomplete << '\n';
+        messages << "read_stl: facets lacking corner coordinates (skipped): " << incomplete << '\n';
     return true;
 }
 
@@ -158,7 +159,7 @@ bool read_triangle(File_reader& file, Corner_merger& merger)
     return true;
 }
 
-bool read_binary(Surface_mesh& mesh, const std::string& filename)
+bool read_binary(Surface_mesh& mesh, const std::string& filename, std::ostream& messages)
 {
     File_reader file;
     if (!file.open(filename, File_reader::Mode::binary))
@@ -166,10 +167,10 @@ bool read_binary(Surface_mesh& mesh, const std::string& filename)
     std::uint32_t count = 0;
     if (!read_binary_header(file, count))
         return true;
-    Corner_merger merger(mesh);
+    Corner_merger merger(mesh, messages);
     for (std::uint32_t t = 0; t < count; ++t)
         if (!read_triangle(file, merger)) {
-            std::cerr << "read_stl: the file ends after " << t << " of " << count << " triangles\n";
+            messages << "read_stl: the file ends after " << t << " of " << count << " triangles\n";
             break;
         }
     return true;
@@ -177,13 +178,13 @@ bool read_binary(Surface_mesh& mesh, const std::string& filename)
 
 } // namespace
 
-bool read_stl(Surface_mesh& mesh, const std::string& filename)
+bool read_stl(Surface_mesh& mesh, const std::string& filename, std::ostream& messages)
 {
     mesh.clear();
     // A file that cannot be opened fails both tests and then read_binary.
     if (!size_says_binary(filename) && begins_with_solid(filename))
-        return read_text(mesh, filename);
-    return read_binary(mesh, filename);
+        return read_text(mesh, filename, messages);
+    return read_binary(mesh, filename, messages);
 }
 
 } // namespace surface_mesh

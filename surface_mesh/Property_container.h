@@ -104,12 +104,13 @@ private:
     std::size_t size_ = 0;
 };
 
-// Reports on standard error that `caller` leaves the array `name` alone:
-// the name is held by an array of another type, so obtaining it gave an
-// invalid handle.
-inline void report_name_of_other_type(const std::string& caller, const std::string& name)
+// Reports on `messages` that `caller` leaves the array `name` alone: the
+// name is held by an array of another type, so obtaining it gave an invalid
+// handle.
+inline void report_name_of_other_type(const std::string& caller, const std::string& name,
+                                      std::ostream& messages = std::cerr)
 {
-    std::cerr << caller << ": the property \"" << name << "\" holds another type; left alone\n";
+    messages << caller << ": the property \"" << name << "\" holds another type; left alone\n";
 }
 
 } // namespace surface_mesh

@@ -112,32 +112,33 @@ Face Surface_mesh::new_face()
 
 // Rejects what the halfedge construction below cannot take: fewer than three
 // corners, handles of no existing vertex, a vertex given twice.
-bool Surface_mesh::has_three_distinct_known_vertices(const std::vector<Vertex>& vertices)
+bool Surface_mesh::has_three_distinct_known_vertices(const std::vector<Vertex>& vertices,
+                                                     std::ostream& messages)
 {
     if (vertices.size() < 3) {
-        std::cerr << "Surface_mesh::add_face: fewer than three vertices\n";
+        messages << "Surface_mesh::add_face: fewer than three vertices\n";
         return false;
     }
     auto& sorted = add_face_sorted_indices_;
     sorted.clear();
     for (const Vertex v : vertices) {
         if (!is_valid(v)) {
-            std::cerr << "Surface_mesh::add_face: invalid vertex\n";
+            messages << "Surface_mesh::add_face: invalid vertex\n";
             return false;
         }
         sorted.push_back(v.idx());
     }
     std::sort(sorted.begin(), sorted.end());
     if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
-        std::cerr << "Surface_mesh::add_face: repeated vertex\n";
+        messages << "Surface_mesh::add_face: repeated vertex\n";
         return false;
     }
     return true;
 }
 
-Face Surface_mesh::add_face(const std::vector<Vertex>& vertices)
+Face Surface_mesh::add_face(const std::vector<Vertex>& vertices, std::ostream& messages)
 {
-    if (!has_three_distinct_known_vertices(vertices))
+    if (!has_three_distinct_known_vertices(vertices, messages))
         return Face();
 
     const std::size_t n = vertices.size();
@@ -154,13 +155,13 @@ Face Surface_mesh::add_face(const std::vector<Vertex>& vertices)
     // Test for topological errors first, so a refusal leaves the mesh as it was.
     for (std::size_t i = 0, ii = 1; i < n; ++i, ++ii, ii %= n) {
         if (!is_boundary(vertices[i])) {
-            std::cerr << "Surface_mesh::add_face: complex vertex\n";
+            messages << "Surface_mesh::add_face: complex vertex\n";
             return Face();
         }
         halfedges[i] = find_halfedge(vertices[i], vertices[ii]);
         is_new[i] = !halfedges[i].is_valid();
         if (!is_new[i] && !is_boundary(halfedges[i])) {
-            std::cerr << "Surface_mesh::add_face: complex edge\n";
+            messages << "Surface_mesh::add_face: complex edge\n";
             return Face();
         }
     }
@@ -182,7 +183,7 @@ Face Surface_mesh::add_face(const std::vector<Vertex>& vertices)
 
         const Halfedge boundary_next = next_halfedge(boundary_prev);
         if (boundary_next == inner_next) {
-            std::cerr << "Surface_meshT::add_face: patch re-linking failed\n";
+            messages << "Surface_meshT::add_face: patch re-linking failed\n";
             return Face();
         }
 

@@ -8,6 +8,7 @@
 #include "surface_mesh/Vector.h"
 
 #include <cstdint>
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,10 +60,10 @@ public:
 
     // Adds the polygon through `vertices` (in order; the face's normal points
     // to the side from which they run counter-clockwise). Refuses, with a
-    // message on standard error, an invalid Face and the mesh unchanged,
-    // fewer than three vertices, invalid or unknown vertex handles, a vertex
-    // given twice, and any face that would make the mesh non-manifold.
-    Face add_face(const std::vector<Vertex>& vertices);
+    // line on `messages`, an invalid Face and the mesh unchanged, fewer
+    // than three vertices, invalid or unknown vertex handles, a vertex given
+    // twice, and any face that would make the mesh non-manifold.
+    Face add_face(const std::vector<Vertex>& vertices, std::ostream& messages = std::cerr);
 
     // Empties the mesh; every array (also those added later) stays, with
     // length 0, so property handles remain valid.
@@ -188,7 +189,7 @@ private:
         return array != nullptr ? array : container.add_property<T>(name, value);
     }
 
-    bool has_three_distinct_known_vertices(const std::vector<Vertex>& vertices);
+    bool has_three_distinct_known_vertices(const std::vector<Vertex>& vertices, std::ostream& messages);
     Halfedge new_edge(Vertex start, Vertex end);
     Face new_face();
     void link(Halfedge a, Halfedge b)

@@ -3,12 +3,27 @@
 #include <cctype>
 #include <cstdlib>
 
+#include <locale.h>
+
 namespace surface_mesh {
+
+namespace {
+
+// The "C" locale as a handle of its own, made once and kept for the
+// process's life, for the *_l conversions: setting a locale to read would
+// change it for every thread of the process.
+locale_t c_locale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+} // namespace
 
 bool Text_scanner::read_float(float& value)
 {
     char* end = nullptr;
-    const float result = std::strtof(position_, &end);
+    const float result = strtof_l(position_, &end, c_locale());
     if (end == position_)
         return false;
     value = result;
@@ -19,7 +34,7 @@ bool Text_scanner::read_float(float& value)
 bool Text_scanner::read_integer(long long& value)
 {
     char* end = nullptr;
-    const long long result = std::strtoll(position_, &end, 10);
+    const long long result = strtoll_l(position_, &end, 10, c_locale());
     if (end == position_)
         return false;
     value = result;

@@ -5,8 +5,10 @@
 namespace surface_mesh {
 
 // Reads numbers one after another from a NUL-terminated text, each after
-// optional white space, in the "C" number format of the current locale. A
-// failed read leaves the position where it was.
+// optional white space, in the "C" number format whatever the process's or
+// the thread's locale (a decimal point, never a comma), which it leaves
+// alone: readers run on several threads at once. A failed read leaves the
+// position where it was.
 class Text_scanner
 {
 public:

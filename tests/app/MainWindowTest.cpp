@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QDeadlineTimer>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QProcess>
 #include <QSaveFile>
@@ -568,8 +569,10 @@ TEST_F(WindowTest, AFileDroppedOnTheWindowOpensAsSceneFourNamedInTheHelp)
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(window->currentDemo, 3);
     EXPECT_EQ(window->overlayState().fileName, "plate-of-mine.json");
+    // Key 3 destroys the file's scene: count its vertices first.
+    const std::size_t fileVertices = file->mesh.vertex_count();
     press(Qt::Key_3);
-    EXPECT_EQ(file->mesh.vertex_count(), window->demo->mesh.vertex_count());
+    EXPECT_EQ(fileVertices, window->demo->mesh.vertex_count());
 }
 
 TEST_F(WindowTest, ASceneKeyDiscardsTheFileBeingPreparedAndKeyFourReadsItAgain)
@@ -585,6 +588,51 @@ TEST_F(WindowTest, ASceneKeyDiscardsTheFileBeingPreparedAndKeyFourReadsItAgain)
     tickUntilPrepared(*window);
     EXPECT_NE(dynamic_cast<FileDemo*>(window->demo.get()), nullptr);
     EXPECT_EQ(window->currentDemo, 3);
+}
+
+namespace {
+
+// Writes `content` to `path`, as an editor that saves in place.
+void saveInPlace(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+}  // namespace
+
+TEST_F(WindowTest, SavingTheMeshOfTheOpenSceneFileReadsTheSceneAgain)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString mesh = folder.filePath("body.obj");
+    saveInPlace(mesh, contentOf(ZARVO_RESOURCES_DIR "/plate.obj"));
+    const QString scene = folder.filePath("body.json");
+    saveInPlace(scene, "{\"mesh\": \"body.obj\"}\n");
+    window->openFile(scene);
+    tickUntilPrepared(*window);
+    ASSERT_NE(dynamic_cast<FileDemo*>(window->demo.get()), nullptr);
+    ASSERT_EQ(window->demo->mesh.vertex_count(), 1288u);
+    // The scene file stays as it was; only its mesh changes.
+    QSaveFile renamed(mesh);
+    ASSERT_TRUE(renamed.open(QIODevice::WriteOnly));
+    renamed.write(contentOf(ZARVO_RESOURCES_DIR "/cloth_mesh.obj"));
+    ASSERT_TRUE(renamed.commit());
+    const QDeadlineTimer deadline(10000);
+    while (window->demo->mesh.vertex_count() == 1288u && !deadline.hasExpired()) {
+        QTest::qWait(50);
+        tickUntilPrepared(*window);
+    }
+    EXPECT_NE(dynamic_cast<FileDemo*>(window->demo.get()), nullptr);
+    EXPECT_EQ(window->demo->mesh.vertex_count(), 1435u);
 }
 
 namespace {

@@ -156,3 +156,34 @@ def test_threads_stepping_one_body_take_turns():
     alone = zarvo.Simulation("cloth")
     alone.step(2 * STEPS)
     assert np.array_equal(shared.positions, alone.positions)
+
+
+def test_threads_reading_meshes_and_building_bodies_at_once_each_report_once(tmp_path, capfd):
+    # A 30 x 30 grid whose first triangle comes twice: every read reports the
+    # refused copy in one line of its own.
+    side = 30
+    lines = [f"v {i} {j} 0" for j in range(side) for i in range(side)]
+    corner = lambda i, j: j * side + i + 1
+    for j in range(side - 1):
+        for i in range(side - 1):
+            lines.append(f"f {corner(i, j)} {corner(i + 1, j)} {corner(i + 1, j + 1)}")
+            lines.append(f"f {corner(i, j)} {corner(i + 1, j + 1)} {corner(i, j + 1)}")
+    lines.append(lines[side * side])
+    mesh = tmp_path / "twice.obj"
+    mesh.write_text("\n".join(lines) + "\n")
+    report = f"{mesh}: 1 faces that the mesh refuses (non-manifold or repeated corners) skipped\n"
+    capfd.readouterr()
+
+    def read_and_build():
+        for _ in range(8):
+            zarvo.read_mesh(mesh)
+        zarvo.Simulation(mesh)
+
+    threads = [threading.Thread(target=read_and_build) for _ in range(4)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert capfd.readouterr().err == report * 4 * 9
+    zarvo.read_mesh(mesh)
+    assert capfd.readouterr().err == report

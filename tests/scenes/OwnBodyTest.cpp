@@ -135,6 +135,49 @@ void expectSameBits(const std::string& name, const std::vector<SceneKey>& keys)
     }
 }
 
+namespace {
+
+// A flat grid of side x side vertices in the plane y = 0 (spacing 1) as
+// quads (a, b, c, d), or with each quad split into (a, b, c) and (a, c, d).
+std::string gridObj(int side, bool split)
+{
+    std::ostringstream obj;
+    for (int j = 0; j < side; ++j)
+        for (int i = 0; i < side; ++i)
+            obj << "v " << i << " 0 " << j << '\n';
+    for (int j = 0; j + 1 < side; ++j)
+        for (int i = 0; i + 1 < side; ++i) {
+            const int a = j * side + i + 1, b = a + 1, c = b + side, d = a + side;
+            if (split)
+                obj << "f " << a << ' ' << b << ' ' << c << "\nf " << a << ' ' << c << ' ' << d << '\n';
+            else
+                obj << "f " << a << ' ' << b << ' ' << c << ' ' << d << '\n';
+        }
+    return obj.str();
+}
+
+Eigen::Matrix3Xd hungFor(const std::string& mesh, int steps)
+{
+    SceneSimulation body(mesh, "");
+    for (int k = 0; k < steps; ++k)
+        body.step();
+    return body.solver().points;
+}
+
+} // namespace
+
+TEST(OwnBodies, AQuadGridHangsAsItsTriangulatedTwin)
+{
+    // Flat in y, both hang from their largest z and swing down.
+    const int side = 12;
+    const Eigen::Matrix3Xd quads = hungFor(writeFile("quads.obj", gridObj(side, false)), 30);
+    const Eigen::Matrix3Xd twin = hungFor(writeFile("quads-split.obj", gridObj(side, true)), 30);
+    ASSERT_EQ(quads.cols(), twin.cols());
+    const double drop = -twin.row(1).minCoeff();
+    ASSERT_GT(drop, 1.0);
+    EXPECT_LT((quads - twin).colwise().norm().maxCoeff(), 0.01 * drop);
+}
+
 TEST(ShippedSceneFiles, GiveTheBuiltInBodiesBitForBit)
 {
     // Presses every step, so that the keys' limits are reached too.
