@@ -115,6 +115,7 @@ std::vector<std::string> FileDemo::sourceFiles() const
     if (!recipe.inResourceFolder)
         files.push_back(recipe.meshFile);
     files.insert(files.end(), recipe.imageFiles.begin(), recipe.imageFiles.end());
+    files.insert(files.end(), recipe.colliderFiles.begin(), recipe.colliderFiles.end());
     return files;
 }
 

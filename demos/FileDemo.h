@@ -42,8 +42,8 @@ public:
 
     // How the body is called to a person: "flag.json", "flag.obj", "cloth".
     const std::string& title() const { return title_; }
-    // The files the scene was read from: the mesh and the images (a scene
-    // file's own path is the caller's).
+    // The files the scene was read from: the mesh, the images and the
+    // colliders' meshes (a scene file's own path is the caller's).
     std::vector<std::string> sourceFiles() const;
     // Lower-case names of the arrow keys that act on the body ("left",
     // "right", "up", "down", in this order).

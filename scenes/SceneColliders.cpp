@@ -1,6 +1,7 @@
 #include "scenes/SceneColliders.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include "contact/BoxShape.h"
@@ -50,8 +51,8 @@ std::shared_ptr<Zarvo::Shape> readBox(const JsonField& box)
     return std::make_shared<Zarvo::BoxShape>(low, high);
 }
 
-// The triangles of `mesh` placed at scale * p + offset (polygons as fans),
-// and whether every edge has a face on both sides.
+// The triangles of `mesh` (read as a body is, so all triangles) placed at
+// scale * p + offset, and whether every edge has a face on both sides.
 Zarvo::TriangleMesh placedTriangles(const Surface_mesh& mesh, double scale,
                                     const Eigen::Vector3d& offset, bool& closed)
 {
@@ -61,11 +62,11 @@ Zarvo::TriangleMesh placedTriangles(const Surface_mesh& mesh, double scale,
         placed.points.push_back(scale * Eigen::Vector3d(p[0], p[1], p[2]) + offset);
     }
     for (const auto f : mesh.faces()) {
-        std::vector<int> corners;
+        std::array<int, 3> corners{};
+        int k = 0;
         for (const auto v : mesh.vertices(f))
-            corners.push_back(v.idx());
-        for (std::size_t k = 1; k + 1 < corners.size(); ++k)
-            placed.triangles.push_back({corners[0], corners[k], corners[k + 1]});
+            corners[k++] = v.idx();
+        placed.triangles.push_back(corners);
     }
     closed = true;
     for (const auto h : mesh.halfedges())
@@ -74,10 +75,11 @@ Zarvo::TriangleMesh placedTriangles(const Surface_mesh& mesh, double scale,
 }
 
 std::shared_ptr<Zarvo::Shape> readMeshCollider(const JsonField& field, const std::string& sceneFile,
-                                               double thickness)
+                                               double thickness, std::vector<std::string>& files)
 {
     field.expectKeys({"file", "offset", "scale"});
     const std::string path = besideFile(sceneFile, field["file"].string());
+    files.push_back(path);
     const Eigen::Vector3d offset =
         field.has("offset") ? field["offset"].vector() : Eigen::Vector3d::Zero();
     const double scale = field.has("scale") ? field["scale"].positive() : 1.0;
@@ -93,7 +95,7 @@ std::shared_ptr<Zarvo::Shape> readMeshCollider(const JsonField& field, const std
 }
 
 Zarvo::Collider readCollider(const JsonField& field, const std::string& sceneFile,
-                             double thickness, double friction)
+                             double thickness, double friction, std::vector<std::string>& files)
 {
     field.expectKeys({"plane", "sphere", "capsule", "box", "mesh", "friction"});
     const char* const shapes[] = {"plane", "sphere", "capsule", "box", "mesh"};
@@ -113,7 +115,7 @@ Zarvo::Collider readCollider(const JsonField& field, const std::string& sceneFil
     else if (field.has("box"))
         collider.shape = readBox(field["box"]);
     else
-        collider.shape = readMeshCollider(field["mesh"], sceneFile, thickness);
+        collider.shape = readMeshCollider(field["mesh"], sceneFile, thickness, files);
     return collider;
 }
 
@@ -140,5 +142,6 @@ void readColliders(const JsonField& root, const std::string& sceneFile, const Su
     recipe.contactThickness = thickness;
     if (root.has("colliders"))
         for (const JsonField& collider : root["colliders"].elements())
-            recipe.colliders.push_back(readCollider(collider, sceneFile, thickness, friction));
+            recipe.colliders.push_back(
+                readCollider(collider, sceneFile, thickness, friction, recipe.colliderFiles));
 }

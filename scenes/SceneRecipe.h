@@ -46,6 +46,8 @@ struct SceneRecipe
     // keeps from their surfaces; none in the shipped scenes.
     std::vector<Zarvo::Collider> colliders;
     double contactThickness = 0.0;
+    // The mesh files the colliders were read from, which a window watches.
+    std::vector<std::string> colliderFiles;
     // The pinned vertex groups for a mesh of `vertexCount` vertices, one
     // handle each, in the order the handles are added to the solver.
     std::function<std::vector<std::vector<int>>(int vertexCount)> handleGroups;
