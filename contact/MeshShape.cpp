@@ -7,6 +7,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include <Eigen/Geometry>
+
 #include <openvdb/openvdb.h>
 #include <openvdb/tools/MeshToVolume.h>
 
@@ -167,6 +169,8 @@ MeshShape::MeshShape(TriangleMesh mesh, bool closed, double thickness)
         low_ = low_.cwiseMin(p);
         high_ = high_.cwiseMax(p);
     }
+    if (!(fieldVoxels(mesh_, thickness) <= mostVoxels))
+        throw std::length_error("MeshShape: the mesh is too large for its thickness");
     openvdb::initialize();
     const VdbMesh vdb = vdbMesh(mesh_);
     field_ = std::make_unique<Field>();
@@ -237,6 +241,17 @@ Eigen::Vector3d MeshShape::normal(const Eigen::Vector3d& point) const
 TriangleMesh MeshShape::surface(double) const
 {
     return mesh_;
+}
+
+double MeshShape::fieldVoxels(const TriangleMesh& mesh, double thickness)
+{
+    double area = 0.0;
+    for (const auto& t : mesh.triangles)
+        area += 0.5 * (mesh.points[t[1]] - mesh.points[t[0]])
+                          .cross(mesh.points[t[2]] - mesh.points[t[0]])
+                          .norm();
+    const double voxel = thickness / voxelsPerThickness;
+    return area / (voxel * voxel) * (outsideBand + insideBand);
 }
 
 std::size_t MeshShape::fieldBytes() const

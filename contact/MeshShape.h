@@ -25,7 +25,8 @@ public:
     // `mesh`: at least one triangle, finite points (std::invalid_argument);
     // `closed`: whether every edge has two triangles; `thickness`: the
     // distance bodies keep from it, above zero, which sets the field's
-    // resolution (distances off by less than a tenth of it) and reach.
+    // resolution (distances off by less than a tenth of it) and reach; the
+    // field may have at most mostVoxels (std::length_error).
     MeshShape(TriangleMesh mesh, bool closed, double thickness);
     ~MeshShape() override;
 
@@ -36,6 +37,13 @@ public:
 
     // Bytes the field holds.
     std::size_t fieldBytes() const;
+
+    // About how many voxels the field of `mesh` at `thickness` holds: its
+    // area over the voxel size squared, times the band's depth. Building
+    // takes some 30 bytes a voxel at its peak.
+    static double fieldVoxels(const TriangleMesh& mesh, double thickness);
+    // The most voxels a field may have (about 600 MB to build).
+    static constexpr double mostVoxels = 2e7;
 
 private:
     struct Field;

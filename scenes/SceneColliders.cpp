@@ -91,6 +91,13 @@ std::shared_ptr<Zarvo::Shape> readMeshCollider(const JsonField& field, const std
     }
     bool closed = false;
     Zarvo::TriangleMesh placed = placedTriangles(mesh, scale, offset, closed);
+    const double voxels = Zarvo::MeshShape::fieldVoxels(placed, thickness);
+    if (!(voxels <= Zarvo::MeshShape::mostVoxels))
+        field.fail("is too large for the contact thickness: its distance field would take "
+                   + std::to_string(static_cast<long long>(std::min(voxels, 1e18) / 1e6))
+                   + " million voxels, at most "
+                   + std::to_string(static_cast<long long>(Zarvo::MeshShape::mostVoxels / 1e6))
+                   + "; give a smaller scale or a larger contact.thickness");
     return std::make_shared<Zarvo::MeshShape>(std::move(placed), closed, thickness);
 }
 

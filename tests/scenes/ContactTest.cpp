@@ -192,6 +192,10 @@ TEST(SceneFileRefusals, NameTheColliderFieldAndWhatIsWrong)
               "colliders[0].friction must not be negative");
     EXPECT_EQ(collider(R"({"mesh": {"file": "small.obj", "scale": 0}})"),
               "colliders[0].mesh.scale must be above zero");
+    EXPECT_EQ(collider(R"({"mesh": {"file": "small.obj", "scale": 1e6}})").rfind(
+                  "colliders[0].mesh is too large for the contact thickness: its distance field "
+                  "would take ", 0),
+              0u);
     EXPECT_EQ(collider(R"({"mesh": {"file": "no-table.obj"}})"),
               "colliders[0].mesh.file cannot read mesh "
                   + (std::filesystem::path(ZARVO_TEST_OUTPUT_DIR) / "own-bodies/no-table.obj").string());
