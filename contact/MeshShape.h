@@ -42,8 +42,8 @@ public:
     // area over the voxel size squared, times the band's depth. Building
     // takes some 30 bytes a voxel at its peak.
     static double fieldVoxels(const TriangleMesh& mesh, double thickness);
-    // The most voxels a field may have (about 600 MB to build).
-    static constexpr double mostVoxels = 2e7;
+    // The most voxels a field may have (about 300 MB to build).
+    static constexpr double mostVoxels = 1e7;
 
 private:
     struct Field;
