@@ -107,6 +107,14 @@ Eigen::Vector3d JsonField::vector() const
     return Eigen::Vector3d(parts[0].number(), parts[1].number(), parts[2].number());
 }
 
+Eigen::Vector3d JsonField::nonZeroVector() const
+{
+    const Eigen::Vector3d v = vector();
+    if (!(v.norm() > 0))
+        fail("must not be zero");
+    return v;
+}
+
 void JsonField::fail(const std::string& what) const
 {
     throw ResourceError(fileName_ + ": " + (path_.empty() ? "the file" : path_) + " " + what);

@@ -35,6 +35,8 @@ public:
     int integer(long long low, long long high) const;
     // An array of three finite numbers.
     Eigen::Vector3d vector() const;
+    // The same, not all zero (a direction, a move).
+    Eigen::Vector3d nonZeroVector() const;
 
     [[noreturn]] void fail(const std::string& what) const;
 

@@ -21,10 +21,8 @@ using surface_mesh::Surface_mesh;
 std::shared_ptr<Zarvo::Shape> readPlane(const JsonField& plane)
 {
     plane.expectKeys({"point", "normal"});
-    const Eigen::Vector3d normal = plane["normal"].vector();
-    if (!(normal.norm() > 0))
-        plane["normal"].fail("must not be zero");
-    return std::make_shared<Zarvo::PlaneShape>(plane["point"].vector(), normal);
+    const Eigen::Vector3d point = plane["point"].vector();
+    return std::make_shared<Zarvo::PlaneShape>(point, plane["normal"].nonZeroVector());
 }
 
 std::shared_ptr<Zarvo::Shape> readSphere(const JsonField& sphere)

@@ -93,10 +93,7 @@ void addPlane(const JsonField& plane, const Surface_mesh& mesh, GroupBuilder& bu
 {
     plane.expectKeys({"point", "normal", "distance"});
     const Eigen::Vector3d point = plane["point"].vector();
-    const Eigen::Vector3d normal = plane["normal"].vector();
-    if (!(normal.norm() > 0))
-        plane["normal"].fail("must not be zero");
-    const Eigen::Vector3d unit = normal.normalized();
+    const Eigen::Vector3d unit = plane["normal"].nonZeroVector().normalized();
     const double distance = plane["distance"].nonNegative();
     for (const auto v : mesh.vertices())
         if (std::abs((positionOf(mesh, v) - point).dot(unit)) <= distance)
@@ -190,9 +187,7 @@ KeyAction readKeyAction(const JsonField& field, std::size_t groupCount, std::siz
     if (action.collider && field.has("scale"))
         field["scale"].fail("applies to groups only: a collider moves");
     if (field.has("move")) {
-        action.amount = field["move"].vector();
-        if (!(action.amount.norm() > 0))
-            field["move"].fail("must not be zero");
+        action.amount = field["move"].nonZeroVector();
         if (field.has("about"))
             field["about"].fail("applies to scale only");
     } else {
