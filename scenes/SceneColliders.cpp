@@ -41,11 +41,7 @@ std::shared_ptr<Zarvo::Shape> readCapsule(const JsonField& capsule)
 
 std::shared_ptr<Zarvo::Shape> readBox(const JsonField& box)
 {
-    box.expectKeys({"min", "max"});
-    const Eigen::Vector3d low = box["min"].vector();
-    const Eigen::Vector3d high = box["max"].vector();
-    if ((low.array() > high.array()).any())
-        box["max"].fail("must not lie below min on any axis");
+    const auto [low, high] = readBoxCorners(box);
     return std::make_shared<Zarvo::BoxShape>(low, high);
 }
 

@@ -102,11 +102,7 @@ void addPlane(const JsonField& plane, const Surface_mesh& mesh, GroupBuilder& bu
 
 void addBox(const JsonField& box, const Surface_mesh& mesh, GroupBuilder& builder)
 {
-    box.expectKeys({"min", "max"});
-    const Eigen::Vector3d low = box["min"].vector();
-    const Eigen::Vector3d high = box["max"].vector();
-    if ((low.array() > high.array()).any())
-        box["max"].fail("must not lie below min on any axis");
+    const auto [low, high] = readBoxCorners(box);
     for (const auto v : mesh.vertices()) {
         const Eigen::Vector3d p = positionOf(mesh, v);
         if ((p.array() >= low.array()).all() && (p.array() <= high.array()).all())
@@ -328,6 +324,16 @@ std::string besideFile(const std::string& file, const std::string& relative)
     if (path.is_absolute())
         return path.lexically_normal().string();
     return (std::filesystem::path(file).parent_path() / path).lexically_normal().string();
+}
+
+std::pair<Eigen::Vector3d, Eigen::Vector3d> readBoxCorners(const JsonField& box)
+{
+    box.expectKeys({"min", "max"});
+    const Eigen::Vector3d low = box["min"].vector();
+    const Eigen::Vector3d high = box["max"].vector();
+    if ((low.array() > high.array()).any())
+        box["max"].fail("must not lie below min on any axis");
+    return {low, high};
 }
 
 std::string loadScene(const std::string& scene, const std::string& resourceFolder,

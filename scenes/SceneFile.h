@@ -1,7 +1,9 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
+#include "scenes/JsonField.h"
 #include "scenes/SceneRecipe.h"
 #include "surface_mesh/Surface_mesh.h"
 
@@ -30,3 +32,7 @@ std::string loadScene(const std::string& scene, const std::string& resourceFolde
 // `relative` (a path in the scene file `file`) as a path: taken from the
 // file's folder unless absolute.
 std::string besideFile(const std::string& file, const std::string& relative);
+
+// The "min" and "max" corners of an axis-aligned box field, min not above
+// max on any axis. Throws ResourceError naming the field.
+std::pair<Eigen::Vector3d, Eigen::Vector3d> readBoxCorners(const JsonField& box);
