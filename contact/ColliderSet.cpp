@@ -63,17 +63,15 @@ void ColliderSet::prepare(int points)
 
 void ColliderSet::startStep(int point, const Eigen::Vector3d& start)
 {
-    Start* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
-    for (const Collider& collider : colliders_) {
-        from->gap = collider.distance(start, from->normal) - thickness_;
-        ++from;
-    }
+    Gap* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
+    for (const Collider& collider : colliders_)
+        *from++ = gapAt(collider, start, thickness_);
 }
 
 void ColliderSet::resolve(int point, const Eigen::Vector3d& start, Eigen::Vector3d& position,
                           bool last) const
 {
-    const Start* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
+    const Gap* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
     for (const Collider& collider : colliders_)
         respond(collider, *from++, start, position, last);
     // Leaving one obstacle may have entered another that touches it.
@@ -82,29 +80,23 @@ void ColliderSet::resolve(int point, const Eigen::Vector3d& start, Eigen::Vector
             pushOut(collider, position);
 }
 
-void ColliderSet::respond(const Collider& collider, const Start& from, const Eigen::Vector3d& start,
+void ColliderSet::respond(const Collider& collider, const Gap& from, const Eigen::Vector3d& start,
                           Eigen::Vector3d& position, bool last) const
 {
-    const std::optional<double> touch =
-        firstContact(collider, start, position, thickness_, from.gap);
+    const std::optional<Touch> touch = firstContact(collider, start, position, thickness_, from);
     if (!touch)
         return;
-    Eigen::Vector3d contact = start;
-    Eigen::Vector3d normal = from.normal;
-    double gap = from.gap;
-    if (*touch > 0.0) {
-        contact += *touch * (position - start);
-        gap = collider.distance(contact, normal) - thickness_;
-    }
-    // A start already too close (an obstacle moved onto the point) counts
-    // from the surface it should have kept to.
-    if (gap < 0.0)
-        contact -= gap * normal;
+    const Eigen::Vector3d& normal = touch->there.normal;
+    // The plane that stops the point is the tangent plane at the thickness:
+    // a point touching a little short of it (or already too close, as when
+    // an obstacle moved onto it) counts from there.
+    const Eigen::Vector3d contact =
+        start + touch->at * (position - start) - touch->there.gap * normal;
 
     const double depth = (contact - position).dot(normal);
     // Only where the step ends is it worth a query whether the point has
     // rounded an edge; earlier passes keep it on the tangent plane.
-    if (depth > 0.0 && !(last && leftOverEdge(collider, start, position, *touch))) {
+    if (depth > 0.0 && !(last && leftOverEdge(collider, start, position, touch->at))) {
         position += depth * normal;
         const Eigen::Vector3d slide = position - contact;
         const Eigen::Vector3d tangential = slide - slide.dot(normal) * normal;
@@ -125,14 +117,14 @@ bool ColliderSet::leftOverEdge(const Collider& collider, const Eigen::Vector3d& 
     // the surface.
     if (touch > 0.0)
         return false;
-    const double endGap = collider.distance(end) - thickness_;
-    if (!(endGap >= 0.0))
+    const Gap endGap = gapAt(collider, end, thickness_);
+    if (!(endGap.gap >= 0.0))
         return false;
     // Outside at both ends: it rounded an edge (a table's rim) unless its
     // way passes through the obstacle (a thin one), which a march back from
     // the end finds touching far from the start.
-    const std::optional<double> back = firstContact(collider, end, start, thickness_, endGap);
-    return !back || (1.0 - *back) * (end - start).norm() <= edgeReach * thickness_;
+    const std::optional<Touch> back = firstContact(collider, end, start, thickness_, endGap);
+    return !back || (1.0 - back->at) * (end - start).norm() <= edgeReach * thickness_;
 }
 
 void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position) const

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "contact/Collider.h"
+#include "contact/Gap.h"
 #include "solver/ContactHandler.h"
 
 namespace Zarvo {
@@ -27,16 +28,7 @@ public:
     void move(std::size_t index, const Eigen::Vector3d& displacement);
 
 private:
-    // A point's gap (distance less thickness) to one collider where it
-    // starts the step, and the collider's normal there: the same in every
-    // pass of the step.
-    struct Start
-    {
-        double gap;
-        Eigen::Vector3d normal;
-    };
-
-    void respond(const Collider& collider, const Start& from, const Eigen::Vector3d& start,
+    void respond(const Collider& collider, const Gap& from, const Eigen::Vector3d& start,
                  Eigen::Vector3d& position, bool last) const;
     void pushOut(const Collider& collider, Eigen::Vector3d& position) const;
     // Whether a point that started touching the collider and moved from
@@ -47,8 +39,9 @@ private:
 
     std::vector<Collider> colliders_;
     double thickness_;
-    std::vector<Start> starts_;  // per point, per collider
-
+    // Each point's gap to each collider where it starts the step: the same
+    // in every pass of the step.
+    std::vector<Gap> starts_;
 };
 
 }  // namespace Zarvo

@@ -14,15 +14,20 @@
 
 namespace Zarvo {
 
-// The fine field near the surface, and for a closed mesh a coarse one that
-// fills the inside, where the fine field holds only its background: a point
-// deep inside still learns which way is out.
+// The fine field near the surface, and a coarse one filling the bounding
+// box (and a closed mesh's inside) where the fine field holds only its
+// background: a point deep inside still learns which way is out, and one
+// away from the surface how far it may advance.
 struct MeshShape::Field
 {
     openvdb::FloatGrid::Ptr surface;
-    openvdb::FloatGrid::Ptr inside;
-    // Fine values at or below this are the fine field's inner background.
-    double deep = 0.0;
+    openvdb::FloatGrid::Ptr coarse;
+    // Fine values at or above `far` are the fine field's outer background,
+    // at or below `deep` its inner one.
+    double far = 0.0;
+    double deep = -std::numeric_limits<double>::infinity();
+    // What the coarse field's interpolation may exceed the distance by.
+    double coarseError = 0.0;
 };
 
 namespace {
@@ -35,9 +40,15 @@ namespace {
 constexpr double voxelsPerThickness = 2.0;
 constexpr float outsideBand = static_cast<float>(voxelsPerThickness) + 2.0f;
 constexpr float insideBand = 3.0f;
-// The inside field's voxels across the mesh's bounding-box diagonal, at
-// most: 64 keep it under a few megabytes for any mesh.
-constexpr double insideVoxelsAcross = 64.0;
+// The coarse field's voxels across the mesh's bounding-box diagonal, at
+// most: 64 keep it under a few megabytes for any mesh, and a band of as
+// many voxels reaches every corner of the box.
+constexpr double coarseVoxelsAcross = 64.0;
+constexpr float coarseBand = static_cast<float>(coarseVoxelsAcross);
+// Interpolating distances, which change by at most the way gone, errs by
+// at most the distance to the farthest of the eight voxels, sqrt(3) of a
+// voxel; two voxels leave room for a value that is itself slightly long.
+constexpr double coarseErrorVoxels = 2.0;
 // Voxel coordinates are 32-bit integers.
 constexpr double farIndex = 1 << 30;
 
@@ -70,6 +81,13 @@ openvdb::FloatGrid::Ptr signedField(const VdbMesh& mesh, double voxelSize, float
     const auto transform = openvdb::math::Transform::createLinearTransform(voxelSize);
     return openvdb::tools::meshToSignedDistanceField<openvdb::FloatGrid>(
         *transform, mesh.points, mesh.triangles, mesh.quads, outside, inside);
+}
+
+openvdb::FloatGrid::Ptr unsignedField(const VdbMesh& mesh, double voxelSize, float outside)
+{
+    const auto transform = openvdb::math::Transform::createLinearTransform(voxelSize);
+    return openvdb::tools::meshToUnsignedDistanceField<openvdb::FloatGrid>(
+        *transform, mesh.points, mesh.triangles, mesh.quads, outside);
 }
 
 // The trilinear interpolation of the grid's values at `point`, and its
@@ -174,25 +192,27 @@ MeshShape::MeshShape(TriangleMesh mesh, bool closed, double thickness)
     openvdb::initialize();
     const VdbMesh vdb = vdbMesh(mesh_);
     field_ = std::make_unique<Field>();
-    if (!closed) {
-        const auto transform = openvdb::math::Transform::createLinearTransform(voxelSize_);
-        field_->surface = openvdb::tools::meshToUnsignedDistanceField<openvdb::FloatGrid>(
-            *transform, vdb.points, vdb.triangles, vdb.quads, outsideBand);
-        return;
+    const double coarse = std::max(voxelSize_, (high_ - low_).norm() / coarseVoxelsAcross);
+    field_->coarseError = coarseErrorVoxels * coarse;
+    if (closed) {
+        field_->surface = signedField(vdb, voxelSize_, outsideBand, insideBand);
+        field_->deep = -(insideBand - 1.0) * voxelSize_;
+        field_->coarse = signedField(vdb, coarse, coarseBand, std::numeric_limits<float>::max());
+    } else {
+        field_->surface = unsignedField(vdb, voxelSize_, outsideBand);
+        field_->coarse = unsignedField(vdb, coarse, coarseBand);
     }
-    field_->surface = signedField(vdb, voxelSize_, outsideBand, insideBand);
-    field_->deep = -(insideBand - 1.0) * voxelSize_;
-    const double coarse = std::max(voxelSize_, (high_ - low_).norm() / insideVoxelsAcross);
-    field_->inside = signedField(vdb, coarse, 2.0f, std::numeric_limits<float>::max());
+    field_->far = field_->surface->background();
 }
 
 MeshShape::~MeshShape() = default;
 
 double MeshShape::evaluate(const Eigen::Vector3d& point, Eigen::Vector3d* gradient) const
 {
-    // Outside the band the field holds its background, the band's width:
-    // a lower bound, as is the distance to the bounding box; the larger of
-    // the two lets a far point advance quickly.
+    // Outside the band the fine field holds its background, the band's
+    // width: a lower bound, as are the distance to the bounding box and,
+    // within the box, the coarse field's; the largest lets a far point
+    // advance quickly.
     const double near = sample(*field_->surface, key_, point, gradient);
     const Eigen::Vector3d nearestInBox = point.cwiseMax(low_).cwiseMin(high_);
     const double box = (point - nearestInBox).norm();
@@ -203,17 +223,21 @@ double MeshShape::evaluate(const Eigen::Vector3d& point, Eigen::Vector3d* gradie
             *gradient = (point - nearestInBox) / box;
         return box;
     }
-    if (field_->inside && near <= field_->deep) {
-        Eigen::Vector3d deepGradient;
-        const double deep =
-            sample(*field_->inside, key_ + 1, point, gradient ? &deepGradient : nullptr);
-        if (deep < near) {
-            if (gradient)
-                *gradient = deepGradient;
-            return deep;
-        }
-    }
-    return near;
+    if (near > field_->deep && near < field_->far)
+        return near;
+    Eigen::Vector3d coarseGradient;
+    const double coarse =
+        sample(*field_->coarse, key_ + 1, point, gradient ? &coarseGradient : nullptr);
+    const auto coarser = [&](double value) {
+        if (gradient)
+            *gradient = coarseGradient;
+        return value;
+    };
+    // Beyond the band the coarse value less its error is a lower bound,
+    // mostly well above the band's width; deep inside, it is the way out.
+    if (near >= field_->far)
+        return coarse - field_->coarseError > near ? coarser(coarse - field_->coarseError) : near;
+    return coarse < near ? coarser(coarse) : near;
 }
 
 double MeshShape::distance(const Eigen::Vector3d& point) const
@@ -256,8 +280,7 @@ double MeshShape::fieldVoxels(const TriangleMesh& mesh, double thickness)
 
 std::size_t MeshShape::fieldBytes() const
 {
-    return static_cast<std::size_t>(field_->surface->memUsage()) +
-           (field_->inside ? static_cast<std::size_t>(field_->inside->memUsage()) : 0);
+    return static_cast<std::size_t>(field_->surface->memUsage() + field_->coarse->memUsage());
 }
 
 }  // namespace Zarvo

@@ -8,11 +8,11 @@
 namespace Zarvo {
 
 // Any triangle mesh as an obstacle, through a sparse distance field sampled
-// near its surface (a narrow band of voxels) and the mesh's bounding box
-// farther out. A closed mesh is solid inside (signed distance), and a
-// coarse field filling its inside tells a point deep in it the way out; an
-// open one (a terrain, a wall) is a surface kept away from on either side
-// (unsigned distance).
+// near its surface (a narrow band of voxels), a coarse field over its
+// bounding box farther out, and the box beyond. A closed mesh is solid
+// inside (signed distance), and the coarse field, which fills its inside
+// too, tells a point deep in it the way out; an open one (a terrain, a
+// wall) is a surface kept away from on either side (unsigned distance).
 //
 // The field's cost follows the surface's area over the voxel size squared,
 // not the triangle count, so a mesh of 100,000 triangles answers as fast

@@ -5,19 +5,28 @@
 #include <Eigen/Core>
 
 #include "contact/Collider.h"
+#include "contact/Gap.h"
 
 namespace Zarvo {
 
+// Where a point moving on a straight line comes within reach of a surface:
+// the fraction of its way, and its gap there.
+struct Touch
+{
+    double at;
+    Gap there;
+};
+
 // Where a point moving in a straight line from `from` to `to` first comes
-// within `thickness` of the collider's surface, as the fraction s in [0, 1]
-// of the way (0 when it starts that close), or nothing when it never does.
-// `fromGap` is the collider's distance at `from` less the thickness.
-// Marches along the segment by the collider's distance, which never
-// overshoots the surface, so that a fast point cannot jump through a thin
-// obstacle; a march that has not settled after a bounded number of
-// advances (a point gliding along the surface) reports contact where it
-// stands, which only errs early.
-std::optional<double> firstContact(const Collider& collider, const Eigen::Vector3d& from,
-                                   const Eigen::Vector3d& to, double thickness, double fromGap);
+// within `thickness` of the collider's surface (within a tenth of the
+// thickness more, which the caller's tangent plane at the gap takes up),
+// or nothing when it never does; `at` is 0 when it starts that close.
+// `fromGap` is the collider's gap at `from`. Marches along the segment by
+// the collider's distance, which never overshoots the surface, so that a
+// fast point cannot jump through a thin obstacle; a march that has not
+// settled after a bounded number of advances (a point gliding along the
+// surface) reports contact where it stands, which only errs early.
+std::optional<Touch> firstContact(const Collider& collider, const Eigen::Vector3d& from,
+                                  const Eigen::Vector3d& to, double thickness, const Gap& fromGap);
 
 }  // namespace Zarvo

@@ -2,6 +2,7 @@
 // far a mesh's distance field is from the exact distance it samples.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 #include "contact/BoxShape.h"
@@ -25,7 +26,9 @@ TEST(SweptContact, APointCrossingABallTouchesItsNearSideAndAMissNever)
     const auto ball = colliderOf(std::make_shared<Zarvo::SphereShape>(Vector3d(0, 0, 0), 1.0));
     const double thickness = 0.1;
     const auto firstContact = [&](const Vector3d& from, const Vector3d& to) {
-        return Zarvo::firstContact(ball, from, to, thickness, ball.distance(from) - thickness);
+        const auto touch =
+            Zarvo::firstContact(ball, from, to, thickness, Zarvo::gapAt(ball, from, thickness));
+        return touch ? std::optional<double>(touch->at) : std::nullopt;
     };
     // From x = -2 to 2 along the axis: touches at x = -1.1, a quarter of 3.6 in.
     const auto through = firstContact(Vector3d(-2, 0, 0), Vector3d(2, 0, 0));
