@@ -259,6 +259,7 @@ OverlayState MainWindow::overlayState() const
     state.cameraMode = cameraMode;
     state.currentDemo = currentDemo;
     state.simulationTime = simulationTime;
+    state.width = width();
     if (demo) {
         state.iterations = demo->iterations();
         state.threadCount = demo->threadCount();
@@ -413,10 +414,10 @@ void MainWindow::drawWireframe() const
 
 void MainWindow::drawOverlay()
 {
-    const QFont font("Times New Roman", 16);
+    const QFont font = overlayFont();
     glColor3f(0.0f, 0.0f, 0.0f);
     for (const OverlayLine& line : overlayLines(overlayState()))
-        renderText(20, line.y, line.text, font);
+        renderText(overlayMargin, line.y, line.text, font);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)

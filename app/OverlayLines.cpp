@@ -1,5 +1,9 @@
 #include "app/OverlayLines.h"
 
+#include <QFontMetrics>
+#include <QStringList>
+#include <QTextBoundaryFinder>
+
 namespace {
 
 // Resource messages start below the last help line, one line apart.
@@ -29,7 +33,51 @@ void addModeLines(const OverlayState& state, std::vector<OverlayLine>& lines)
     }
 }
 
+// The length of the longest start of `word` that ends between two
+// characters and fits into `width` pixels (all of it where it fits); at
+// least one character, so that every line takes some of the word.
+int fittingStart(const QString& word, const QFontMetrics& metrics, int width)
+{
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, word);
+    int fits = characters.toNextBoundary();
+    for (int next = characters.toNextBoundary(); next > 0 && metrics.horizontalAdvance(word.left(next)) <= width;
+         next = characters.toNextBoundary())
+        fits = next;
+    return fits;
+}
+
+// `text` as lines no wider than `width` pixels, broken where it has
+// spaces; a word wider than a line fills lines of its own up to its last
+// part, which the next words may follow.
+std::vector<QString> wrapped(const QString& text, const QFontMetrics& metrics, int width)
+{
+    std::vector<QString> lines;
+    QString line;
+    for (QString word : text.split(' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + ' ' + word;
+        if (metrics.horizontalAdvance(longer) <= width) {
+            line = longer;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines.push_back(line);
+        for (int fits = fittingStart(word, metrics, width); fits < word.size();
+             fits = fittingStart(word, metrics, width)) {
+            lines.push_back(word.left(fits));
+            word = word.mid(fits);
+        }
+        line = word;
+    }
+    lines.push_back(line);
+    return lines;
+}
+
 }  // namespace
+
+QFont overlayFont()
+{
+    return QFont("Times New Roman", 16);
+}
 
 std::vector<OverlayLine> overlayLines(const OverlayState& state)
 {
@@ -59,14 +107,15 @@ std::vector<OverlayLine> overlayLines(const OverlayState& state)
     lines.push_back({440, "7: more iterations"});
     lines.push_back({460, "8: less threads"});
     lines.push_back({480, "9: more threads"});
+    std::vector<QString> messages = state.messages;
+    if (!state.preparing.isEmpty())
+        messages.insert(messages.begin(), state.preparing);
+    const QFontMetrics metrics(overlayFont());
     int y = firstMessageY;
-    if (!state.preparing.isEmpty()) {
-        lines.push_back({y, state.preparing});
-        y += lineSpacing;
-    }
-    for (const QString& message : state.messages) {
-        lines.push_back({y, message});
-        y += lineSpacing;
-    }
+    for (const QString& message : messages)
+        for (const QString& text : wrapped(message, metrics, state.width - 2 * overlayMargin)) {
+            lines.push_back({y, text});
+            y += lineSpacing;
+        }
     return lines;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include <QFont>
 #include <QString>
 
 // What the overlay reports about the window and its scene.
@@ -28,9 +29,20 @@ struct OverlayState
     // "preparing flag.obj: 102,400 vertices" while a body is being built
     // off the GUI thread; shown above the messages.
     QString preparing;
+    // Of the window, in pixels: a message wider than the window less a
+    // margin on either side goes on over further lines.
+    int width = 0;
 };
 
-// One overlay text at window coordinates (20, y), y downwards from the top.
+// The font the window draws the overlay's texts in.
+QFont overlayFont();
+
+// The overlay's margin: its texts start this many pixels from the window's
+// left edge and wrap before as many from its right edge.
+constexpr int overlayMargin = 20;
+
+// One overlay text at window coordinates (overlayMargin, y), y downwards
+// from the top: its baseline.
 struct OverlayLine
 {
     int y;

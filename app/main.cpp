@@ -15,7 +15,8 @@ const char* const usage =
     "Opens the window on the shipped scenes (keys 1 to 3). FILE, a scene file\n"
     "(.json), a mesh file (.obj, .off, .stl) or a shipped scene's name (cloth,\n"
     "shell, plate), opens as scene 4 (key 4), and is read again when it\n"
-    "changes on disk.\n";
+    "changes on disk.\n"
+    "  -h, --help   print this text and exit\n";
 
 } // namespace
 

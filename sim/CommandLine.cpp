@@ -132,6 +132,7 @@ std::string usage()
            "  --press KEY@STEP   press Left, Right, Up or Down just before step STEP\n"
            "  --pull V@A-B       the scene's mouse force on vertex V during steps A to B\n"
            "  --obj-sequence     also write body_0000.obj, ... , one per sample\n"
+           "  -h, --help         print this text and exit\n"
            "Exit status: 0 done, 1 a file could not be written or the run failed, 2 a bad command line\n"
            "or input. Ctrl+C stops the run and leaves an earlier run's files as they were.\n";
 }

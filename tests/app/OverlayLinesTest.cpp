@@ -1,5 +1,8 @@
 #include "app/OverlayLines.h"
 
+#include <QFontMetrics>
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,6 +21,16 @@ std::vector<QString> modeLines(const OverlayState& state)
     std::vector<QString> texts;
     for (const OverlayLine& line : overlayLines(state))
         if (line.y >= 220 && line.y <= 300)
+            texts.push_back(line.text);
+    return texts;
+}
+
+// The message lines, from the first message row down.
+std::vector<QString> messageLines(const OverlayState& state)
+{
+    std::vector<QString> texts;
+    for (const OverlayLine& line : overlayLines(state))
+        if (line.y >= 520)
             texts.push_back(line.text);
     return texts;
 }
@@ -90,6 +103,7 @@ TEST(Overlay, StatisticsFillTheirPlaceholdersInOrderWithNineDofsPerVertex)
 TEST(Overlay, ResourceMessagesFollowTheHelpOnePerLine)
 {
     OverlayState state;
+    state.width = 1280;
     EXPECT_EQ(overlayLines(state).back().text, "9: more threads");
     state.messages = {"cannot read resources/ground.jpg", "cannot read resources/plate.obj"};
     const auto lines = overlayLines(state);
@@ -120,9 +134,65 @@ TEST(Overlay, AFileAddsItsKeyAndPauseInTheGapsOfTheHelpAndNothingWithoutOne)
 TEST(Overlay, ThePreparedBodyStandsAboveTheMessages)
 {
     OverlayState state;
+    state.width = 1280;
     state.preparing = "preparing big.obj: 102,400 vertices";
     state.messages = {"big.json: pins[0] selects no vertex"};
     const auto lines = overlayLines(state);
     EXPECT_EQ(textAt(lines, 520), "preparing big.obj: 102,400 vertices");
     EXPECT_EQ(textAt(lines, 540), "big.json: pins[0] selects no vertex");
+}
+
+TEST(Overlay, AMessageWiderThanTheWindowGoesOnOverFurtherLinesBrokenAtSpaces)
+{
+    const QFontMetrics metrics(overlayFont());
+    OverlayState state;
+    state.width = 600;
+    const int room = state.width - 2 * overlayMargin;
+    const QString message = "flag.json: invalid JSON: parse error at line 3, column 5: syntax error while "
+                            "parsing object key - unexpected ','; expected string literal";
+    state.messages = {message, "cannot read resources/ground.jpg"};
+    const auto texts = messageLines(state);
+    ASSERT_GE(texts.size(), 4u);
+    const std::vector<QString> wrappedMessage(texts.begin(), texts.end() - 1);
+    QStringList joined;
+    for (std::size_t k = 0; k < wrappedMessage.size(); ++k) {
+        EXPECT_LE(metrics.horizontalAdvance(wrappedMessage[k]), room) << wrappedMessage[k].toStdString();
+        // Each line is as full as it can be: the next line's first word
+        // would not have fitted.
+        if (k + 1 < wrappedMessage.size()) {
+            EXPECT_GT(metrics.horizontalAdvance(wrappedMessage[k] + ' ' + wrappedMessage[k + 1].section(' ', 0, 0)),
+                      room);
+        }
+        joined << wrappedMessage[k];
+    }
+    EXPECT_EQ(joined.join(' '), message);
+    // The next message follows on the next row.
+    EXPECT_EQ(texts.back(), "cannot read resources/ground.jpg");
+    EXPECT_EQ(textAt(overlayLines(state), 520 + 20 * static_cast<int>(wrappedMessage.size())), texts.back());
+
+    // As wide as the window allows, the message keeps to one line.
+    state.width = metrics.horizontalAdvance(message) + 2 * overlayMargin;
+    EXPECT_EQ(messageLines(state).front(), message);
+}
+
+TEST(Overlay, AWordLongerThanALineIsBrokenWhereTheLineIsFull)
+{
+    const QFontMetrics metrics(overlayFont());
+    OverlayState state;
+    state.width = 300;
+    const int room = state.width - 2 * overlayMargin;
+    const QString path = "/home/someone/projects/cloth/scenes/a-rather-long-folder-name/flag.json";
+    state.messages = {"cannot read " + path};
+    const auto texts = messageLines(state);
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(texts.front(), "cannot read");
+    QString pieces;
+    for (std::size_t k = 1; k < texts.size(); ++k) {
+        EXPECT_LE(metrics.horizontalAdvance(texts[k]), room) << texts[k].toStdString();
+        if (k + 1 < texts.size()) {
+            EXPECT_GT(metrics.horizontalAdvance(texts[k] + texts[k + 1].front()), room);
+        }
+        pieces += texts[k];
+    }
+    EXPECT_EQ(pieces, path);
 }

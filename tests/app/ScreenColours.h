@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include <QColor>
-#include <QFont>
 
 // What the window's frames look like, for tests that read them back.
 
@@ -17,10 +16,4 @@ inline bool near(const QColor& a, const QColor& b, int tolerance = colourToleran
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-// The overlay's font, as the window renders its texts.
-inline QFont overlayFont()
-{
-    return QFont("Times New Roman", 16);
 }

@@ -29,8 +29,6 @@
 
 namespace {
 
-// The overlay's left margin.
-constexpr int overlayX = 20;
 // A text counts as shown when this share of its ink is dark on the screen
 // (the rest allows for glyphs rasterised a little differently); another text
 // of the same row finds at most about 0.8 of its ink there.
@@ -113,7 +111,7 @@ bool showsText(const QImage& screen, const QPoint& window, int y, const QString&
         for (int rx = 0; rx < reference.width(); ++rx)
             if (qGray(reference.pixel(rx, ry)) < inkGrey) {
                 ++ink;
-                shown += darkAround(screen, window + QPoint(overlayX + rx, y - metrics.ascent() + ry)) ? 1 : 0;
+                shown += darkAround(screen, window + QPoint(overlayMargin + rx, y - metrics.ascent() + ry)) ? 1 : 0;
             }
     return ink > 0 && shown >= shownInk * ink;
 }
@@ -157,12 +155,51 @@ void saveByRename(const QString& path, const QByteArray& text)
     ASSERT_TRUE(file.commit());
 }
 
+// The overlay lines of `message` on the screen, the first message below
+// the help lines.
+std::vector<OverlayLine> messageLines(const QString& message)
+{
+    OverlayState state;
+    state.width = QGuiApplication::primaryScreen()->geometry().width();
+    const std::size_t help = overlayLines(state).size();
+    state.messages = {message};
+    const std::vector<OverlayLine> lines = overlayLines(state);
+    return {lines.begin() + static_cast<std::ptrdiff_t>(help), lines.end()};
+}
+
 // The overlay row of the first message below the help lines.
 int firstMessageRow()
 {
-    OverlayState state;
-    state.messages = {"message"};
-    return overlayLines(state).back().y;
+    return messageLines("message").front().y;
+}
+
+// The next line of the program's standard error that contains `part`; ""
+// if none comes while the program has its time.
+QString errorLineWith(QProcess& program, const QString& part)
+{
+    program.setReadChannel(QProcess::StandardError);
+    const QDeadlineTimer deadline(answerMilliseconds);
+    while (!deadline.hasExpired()) {
+        while (program.canReadLine()) {
+            const QString line = QString::fromLocal8Bit(program.readLine()).trimmed();
+            if (line.contains(part))
+                return line;
+        }
+        program.waitForReadyRead(100);
+    }
+    return "";
+}
+
+// Pixels of `area` that are overlay text: dark in every channel.
+int darkPixels(const QImage& screen, const QRect& area)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = screen.pixelColor(x, y);
+            count += std::max({c.red(), c.green(), c.blue()}) < darkChannel ? 1 : 0;
+        }
+    return count;
 }
 
 bool skyAround(const QImage& screen, const QPoint& point)
@@ -295,11 +332,7 @@ TEST(UserSession, ASceneWithoutItsImageRunsUntexturedAndSaysSoWhileShown)
     const QPoint centre = screenArea.center();
     xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
     const QString message = "cannot read resources/plastic.jpg";
-    const int messageRow = overlayLines([&] {
-        OverlayState state;
-        state.messages = {message};
-        return state;
-    }()).back().y;
+    const int messageRow = firstMessageRow();
 
     // The cloth has its image: no message.
     const QImage cloth = grabWhen([&](const QImage& s) { return skyInCorner(s, screenArea.topRight()); });
@@ -404,6 +437,54 @@ TEST(UserSession, AFileOpensPausesWithItsPullWaitingAndIsReadAgainWhenSavedBroke
     ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(QString::fromLocal8Bit(program.readAllStandardError()).count(message + "\n"), 1);
+}
+
+TEST(UserSession, ARefusalWiderThanTheScreenGoesOnOverFurtherLinesAndStopsShortOfTheRightEdge)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("flag.json");
+    const QByteArray mesh = "\"mesh\": \"" ZARVO_RESOURCES_DIR "/cloth_mesh.obj\"";
+    saveByRename(path, "{" + mesh + "}\n");
+    QProcess program;
+    program.start(ZARVO_DEMO_PATH, {path});
+    ASSERT_TRUE(program.waitForStarted());
+    const QRect screenArea = QGuiApplication::primaryScreen()->geometry();
+    const QPoint origin = screenArea.topLeft();
+    // The file's body in the middle of a drawn screen.
+    const auto opened = [&](const QImage& s) {
+        return skyInCorner(s, screenArea.topRight()) && showsText(s, origin, 100, "4: flag.json") &&
+               !skyAround(s, screenArea.center());
+    };
+    const QImage start = grabWhen(opened);
+    ASSERT_TRUE(opened(start));
+
+    // Saved with a value missing: the reader's refusal, as standard error
+    // has it, is wider than the screen.
+    saveByRename(path, "{" + mesh + ", \"bending_weight\": , \"strain_weight\": 0.01}\n");
+    const QString message = errorLineWith(program, "invalid JSON");
+    ASSERT_GT(QFontMetrics(overlayFont()).horizontalAdvance(message), screenArea.width()) << message.toStdString();
+    const std::vector<OverlayLine> lines = messageLines(message);
+    ASSERT_GE(lines.size(), 2u);
+    const auto shown = [&](const QImage& s) {
+        return std::all_of(lines.begin(), lines.end(),
+                           [&](const OverlayLine& line) { return showsText(s, origin, line.y, line.text); });
+    };
+    const QImage refused = grabWhen(shown);
+    saveForInspection(refused, "refusal-wrapped");
+    // Each part of the message on its row, the end of it on the last...
+    EXPECT_TRUE(shown(refused));
+    // ... and no text in the margin at the screen's right edge, from the
+    // first row's top to the last one's bottom: no more dark pixels there
+    // than the still scene had before.
+    const QFontMetrics metrics(overlayFont());
+    const QRect rightMargin(QPoint(screenArea.right() - overlayMargin + 1, lines.front().y - metrics.ascent()),
+                            QPoint(screenArea.right(), lines.back().y + metrics.descent()));
+    EXPECT_EQ(darkPixels(refused, rightMargin), darkPixels(start, rightMargin));
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
+    EXPECT_EQ(program.exitCode(), 0);
 }
 
 TEST(UserSession, ABodyOfAHundredThousandVerticesLeavesTheWindowAnsweringAndEscapeEndsItAtOnce)
