@@ -31,6 +31,17 @@ bool Text_scanner::read_float(float& value)
     return true;
 }
 
+bool Text_scanner::read_double(double& value)
+{
+    char* end = nullptr;
+    const double result = strtod_l(position_, &end, c_locale());
+    if (end == position_)
+        return false;
+    value = result;
+    position_ = end;
+    return true;
+}
+
 bool Text_scanner::read_integer(long long& value)
 {
     char* end = nullptr;

@@ -15,6 +15,7 @@ public:
     explicit Text_scanner(const char* text) : position_(text) {}
 
     bool read_float(float& value);
+    bool read_double(double& value);
     // Integers beyond the range of long long read as its limits.
     bool read_integer(long long& value);
     // Reads up to `count` floats into `values`; returns how many were read.
