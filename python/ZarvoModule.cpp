@@ -34,8 +34,9 @@ constexpr std::chrono::milliseconds signalCheckInterval{100};
 using Triangle = std::array<std::int64_t, 3>;
 
 // The body's triangles, in the mesh's face order: a person's polygons were
-// split when the body was read (readBodyMesh), and the shipped meshes hold
-// triangles only, as the window draws them.
+// split when the body was read (readBodyMesh), a solid's are its boundary
+// faces (readTetBody), and the shipped meshes hold triangles only, as the
+// window draws them.
 std::vector<Triangle> bodyTriangles(const surface_mesh::Surface_mesh& mesh)
 {
     std::vector<Triangle> triangles;
@@ -304,7 +305,8 @@ act on. IndexError for a vertex outside the body.)")
             surface_mesh::Surface_mesh mesh;
             {
                 py::gil_scoped_release unlocked;
-                readBodyMesh(file, file, mesh);
+                std::vector<Zarvo::Tetrahedron> tetrahedra;
+                readBody(file, file, mesh, tetrahedra);
             }
             Eigen::Matrix3Xd points(3, mesh.vertex_count());
             for (const auto v : mesh.vertices())
@@ -313,11 +315,13 @@ act on. IndexError for a vertex outside the body.)")
             return py::make_tuple(pointArray(points), faceArray(bodyTriangles(mesh)));
         },
         py::arg("path"),
-        R"(Reads a mesh file (.obj, .off, .stl) as Simulation(path) takes it.
+        R"(Reads a mesh file as Simulation(path) takes it: a surface (.obj, .off, .stl) or a tetrahedral mesh (.msh, .node or .ele, .mesh).
 
 Returns (vertices, faces): an n x 3 float64 array and an m x 3 int64
-array of triangles, fanned from polygons as Simulation.faces is. Vertices
+array of triangles, fanned from polygons as Simulation.faces is; for a
+tetrahedral mesh, its nodes and its boundary faces, outward. Vertices
 and faces that a body cannot take are left out as for a Simulation, so
 the rows match Simulation(path).rest_positions. Raises
-zarvo.ResourceError naming the file when it cannot be read.)");
+zarvo.ResourceError naming the file (and, for a tetrahedral mesh, the
+line) when it cannot be read or is refused.)");
 }

@@ -16,8 +16,10 @@ inline constexpr double shippedClothSize = 13.124404748406688;
 // The vertices along the top of each connected piece of the mesh (a garment
 // often comes as separate panels): within 1% of the piece's height of its
 // largest y. A mesh flat in y (height below 1% of s) takes z instead, and
-// one flat in z too x.
-std::vector<int> topVertices(const surface_mesh::Surface_mesh& mesh);
+// one flat in z too x. The corners of each of `tetrahedra` (a solid's) are
+// of one piece.
+std::vector<int> topVertices(const surface_mesh::Surface_mesh& mesh,
+                             const std::vector<Zarvo::Tetrahedron>& tetrahedra);
 
 // Density and weights for a mesh with `pinnedCount` pinned vertices.
 // The density keeps the weight each pin carries to at most 1e-5 s of pull
@@ -26,17 +28,23 @@ std::vector<int> topVertices(const surface_mesh::Surface_mesh& mesh);
 // stiffness that gives the cloth's stretch: 0.005 sqrt(density (h / h_c)
 // (s / s_c)); the bending weight the bending stiffness that gives its
 // folds: 8e-6 sqrt(density (s / s_c)^3).
+// A solid (recipe.tetrahedra) takes its volume V for A, and the strain
+// weight of its tetrahedra 5 sqrt(density s / s_c), which makes a bar ten
+// times as long as it is thick sag under its own weight by some 8% of its
+// length at any size; it has no bending weight.
 void fitMaterial(const surface_mesh::Surface_mesh& mesh, int pinnedCount, SceneRecipe& recipe);
 // The two weights alone, from the recipe's density as it stands.
 void fitWeights(const surface_mesh::Surface_mesh& mesh, SceneRecipe& recipe);
 
-// The whole default scene of the mesh read from `path`: pinned along its top (topVertices) with fitMaterial, 10
+// The whole default scene of the mesh read from `path`, with the solid's
+// `tetrahedra` (empty for a surface): pinned along its top (topVertices) with fitMaterial, 10
 // iterations, no images; Left / Right gather and spread the pins along x
 // about their centre (never below 0.4 or above 2.5 of their spread), Up /
 // Down move them by 0.05 s (never beyond 0.5 s from the start); the mouse pushes with
 // 5000 s / s_c away from the camera and picks within (h / h_c)^2 0.1 squared
 // distance; the camera frames the body (framedCamera).
-SceneRecipe defaultRecipe(const surface_mesh::Surface_mesh& mesh, const std::string& path);
+SceneRecipe defaultRecipe(const surface_mesh::Surface_mesh& mesh, const std::string& path,
+                          std::vector<Zarvo::Tetrahedron> tetrahedra);
 
 // Sets the recipe's eye and centre so that the whole body is in view: the
 // eye looks along (0.2, -0.2, 1) at the centre of the bounding box, from

@@ -7,6 +7,9 @@
 
 #include "scenes/MeshMeasures.h"
 #include "scenes/ResourceError.h"
+#include "solids/BoundaryFaces.h"
+#include "solids/TetMeshError.h"
+#include "solids/TetMeshFile.h"
 #include "surface_mesh/IO.h"
 
 namespace {
@@ -183,4 +186,39 @@ std::vector<int> readBodyMesh(const std::string& path, const std::string& name, 
     if (mesh.face_count() == 0)
         throw ResourceError("mesh " + name + " has no faces");
     return simulated;
+}
+
+std::vector<int> readTetBody(const std::string& path, const std::string& name, Surface_mesh& mesh,
+                             std::vector<Zarvo::Tetrahedron>& tetrahedra)
+{
+    Zarvo::TetMesh solid;
+    try {
+        solid = Zarvo::readTetMeshFile(path, name);
+    } catch (const Zarvo::TetMeshError& refusal) {
+        throw ResourceError(refusal.what());
+    }
+    mesh.clear();
+    for (Eigen::Index i = 0; i < solid.points.cols(); ++i)
+        mesh.add_vertex(Point(solid.points(0, i), solid.points(1, i), solid.points(2, i)));
+    std::ostream refusals(nullptr);
+    int refused = 0;
+    for (const auto& face : Zarvo::boundaryFaces(solid.tetrahedra))
+        if (!mesh.add_face({Vertex(face[0]), Vertex(face[1]), Vertex(face[2])}, refusals).is_valid())
+            ++refused;
+    report(name, refused,
+           "boundary faces that the surface refuses (tetrahedra meeting at an edge or a corner "
+           "only) left out of the drawn surface");
+    report(name, static_cast<int>(solid.kept.size() - mesh.vertex_count()),
+           "nodes on no tetrahedron left out");
+    tetrahedra = std::move(solid.tetrahedra);
+    return solid.kept;
+}
+
+std::vector<int> readBody(const std::string& path, const std::string& name, Surface_mesh& mesh,
+                          std::vector<Zarvo::Tetrahedron>& tetrahedra)
+{
+    tetrahedra.clear();
+    if (Zarvo::isTetMeshFile(path))
+        return readTetBody(path, name, mesh, tetrahedra);
+    return readBodyMesh(path, name, mesh);
 }

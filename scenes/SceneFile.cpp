@@ -43,7 +43,7 @@ public:
         const int vertex = simulated_[fileIndex];
         if (vertex < 0)
             field.fail("is vertex " + std::to_string(fileIndex)
-                       + ", which is on no face the body keeps");
+                       + ", which is on no face or tetrahedron the body keeps");
         add(vertex);
     }
 
@@ -248,12 +248,13 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
                      "substeps", "gravity", "colliders", "contact"});
     const std::string meshPath = besideFile(path, root["mesh"].string());
     std::vector<int> simulated;
+    std::vector<Zarvo::Tetrahedron> tetrahedra;
     try {
-        simulated = readBodyMesh(meshPath, meshPath, mesh);
+        simulated = readBody(meshPath, meshPath, mesh, tetrahedra);
     } catch (const ResourceError& error) {
         throw ResourceError(path + ": mesh: " + error.what());
     }
-    SceneRecipe recipe = defaultRecipe(mesh, meshPath);
+    SceneRecipe recipe = defaultRecipe(mesh, meshPath, std::move(tetrahedra));
 
     if (root.has("images"))
         for (const JsonField& image : root["images"].elements())
@@ -281,8 +282,11 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
     }
     if (root.has("strain_weight"))
         recipe.strainWeight = static_cast<float>(root["strain_weight"].nonNegative());
-    if (root.has("bending_weight"))
+    if (root.has("bending_weight")) {
+        if (!recipe.tetrahedra.empty())
+            root["bending_weight"].fail("applies to surface meshes: a tetrahedral mesh has none");
         recipe.bendingWeight = static_cast<float>(root["bending_weight"].nonNegative());
+    }
     if (root.has("iterations"))
         recipe.iterations = root["iterations"].integer(1, mostIterations);
     if (root.has("time_step"))
@@ -354,8 +358,9 @@ std::string loadScene(const std::string& scene, const std::string& resourceFolde
     if (endsWith(lower, ".json")) {
         recipe = readSceneFile(scene, mesh);
     } else {
-        readBodyMesh(scene, scene, mesh);
-        recipe = defaultRecipe(mesh, scene);
+        std::vector<Zarvo::Tetrahedron> tetrahedra;
+        readBody(scene, scene, mesh, tetrahedra);
+        recipe = defaultRecipe(mesh, scene, std::move(tetrahedra));
     }
     return std::filesystem::path(scene).filename().string();
 }

@@ -10,6 +10,7 @@
 
 #include "contact/Collider.h"
 #include "scenes/KeyAction.h"
+#include "solids/TetMesh.h"
 
 // The values that make one scene: its files, weights, handles, forces,
 // camera and pick radius. Free of Qt and GL, so tests and benchmarks can
@@ -21,6 +22,11 @@ struct SceneRecipe
     bool inResourceFolder = true;
     // Mesh file, e.g. "cloth_mesh.obj".
     std::string meshFile;
+    // The body's tetrahedra, by vertex, when it was read from a tetrahedral
+    // mesh file: they carry its masses (a quarter of each one's volume to
+    // each corner) and its strain, in place of its faces. Empty for a
+    // surface body.
+    std::vector<Zarvo::Tetrahedron> tetrahedra;
     // Image files, in the order the scene uploads them.
     std::vector<std::string> imageFiles;
     // Smallest vertex count for which every pinned index exists.
@@ -28,10 +34,12 @@ struct SceneRecipe
     // Factor applied to the file's texture coordinates.
     double texCoordScale = 1.0;
     // Constraint weights, kept in single precision: the bound factories
-    // widen them to double on every call.
+    // widen them to double on every call. A solid's strain weight is that
+    // of its tetrahedra; it has no bending weight.
     float strainWeight = 0.0f;
     float bendingWeight = 0.0f;
-    // Mass per unit of area. Only bodies read from files change it: a
+    // Mass per unit of area (of volume for a solid). Only bodies read from
+    // files change it: a
     // lighter body loads its pins less (the handles' stiffness is fixed).
     double density = 1.0;
     // Local/global passes per step, less one.

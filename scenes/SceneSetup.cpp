@@ -7,6 +7,7 @@
 #include "constraints/ConstraintFactories.h"
 #include "scenes/MeshMeasures.h"
 #include "scenes/ResourceError.h"
+#include "solids/TetMeasures.h"
 #include "surface_mesh/IO.h"
 #include "solver/GravityForce.h"
 
@@ -42,6 +43,43 @@ Eigen::Matrix3Xd currentPositions(const Surface_mesh& mesh, const std::vector<in
         positions.col(k) = Eigen::Vector3d(p[0], p[1], p[2]);
     }
     return positions;
+}
+
+// A surface's lumped masses follow its faces' areas, a solid's its
+// tetrahedra's volumes; both at the recipe's density.
+Eigen::SparseMatrix<double> bodyMasses(const SceneRecipe& recipe, const Surface_mesh& mesh,
+                                       const Eigen::Matrix3Xd& points)
+{
+    Eigen::SparseMatrix<double> masses;
+    if (recipe.tetrahedra.empty())
+        Zarvo::buildMassMatrix(mesh, masses);
+    else
+        masses = Zarvo::lumpedMasses(points, recipe.tetrahedra);
+    if (recipe.density != 1.0)
+        masses *= recipe.density;
+    return masses;
+}
+
+// A surface's strain on every edge and bending on every interior edge; a
+// solid's strain on every tetrahedron.
+void addBodyConstraints(const SceneRecipe& recipe, const Surface_mesh& mesh,
+                        const std::shared_ptr<Zarvo::Solver>& solver)
+{
+    using namespace std::placeholders;
+    if (recipe.tetrahedra.empty()) {
+        Zarvo::forEachEdge(mesh, std::bind(&Zarvo::addStrainConstraint, solver,
+                                           recipe.strainWeight, _1, _2));
+        Zarvo::forEachInteriorEdge(mesh, std::bind(&Zarvo::addBendingConstraint, solver,
+                                                   recipe.bendingWeight, _1, _2));
+        return;
+    }
+    Eigen::Matrix3Xd corners(3, 4);
+    for (const Zarvo::Tetrahedron& tetrahedron : recipe.tetrahedra) {
+        for (int k = 0; k < 4; ++k)
+            corners.col(k) = solver->points.col(tetrahedron[k]);
+        Zarvo::addStrainConstraint(solver, recipe.strainWeight,
+                                   std::vector<int>(tetrahedron.begin(), tetrahedron.end()), corners);
+    }
 }
 
 } // namespace
@@ -100,25 +138,16 @@ std::vector<std::pair<double, double>> vertexTexCoords(const Surface_mesh& mesh,
 SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
                          const Zarvo::ElementCallback& faceCollector)
 {
-    using namespace std::placeholders;
-
     SceneBody body;
     auto points = mesh.obtain_vertex_property<Point>("v:point", Point(0, 0, 0));
     // Each "v:point" entry is three contiguous doubles: the array is 3 x n.
     auto& storage = points.vector();
     const Eigen::Map<Eigen::Matrix3Xd> view(storage.empty() ? nullptr : storage[0].data(), 3,
                                             static_cast<Eigen::Index>(mesh.vertex_count()));
-    Eigen::SparseMatrix<double> masses;
-    Zarvo::buildMassMatrix(mesh, masses);
-    if (recipe.density != 1.0)
-        masses *= recipe.density;
-    body.solver = std::make_shared<Zarvo::Solver>(view, masses, recipe.timeStep / recipe.substeps);
+    body.solver = std::make_shared<Zarvo::Solver>(view, bodyMasses(recipe, mesh, view),
+                                                  recipe.timeStep / recipe.substeps);
     body.substeps = recipe.substeps;
-
-    Zarvo::forEachEdge(mesh, std::bind(&Zarvo::addStrainConstraint, body.solver,
-                                       recipe.strainWeight, _1, _2));
-    Zarvo::forEachInteriorEdge(mesh, std::bind(&Zarvo::addBendingConstraint, body.solver,
-                                               recipe.bendingWeight, _1, _2));
+    addBodyConstraints(recipe, mesh, body.solver);
 
     const auto groups = recipe.handleGroups(static_cast<int>(mesh.vertex_count()));
     for (std::size_t g = 0; g < groups.size(); ++g) {

@@ -37,7 +37,8 @@ std::vector<std::pair<double, double>> vertexTexCoords(const surface_mesh::Surfa
 
 // Builds the body of a checked mesh: solver over "v:point" with lumped
 // masses and the recipe's time step over its substeps, strain constraints
-// on every edge, bending on every interior edge, the recipe's handles
+// on every edge, bending on every interior edge (for a solid, masses from
+// and strain on the recipe's tetrahedra instead), the recipe's handles
 // (targets = current positions, shaped by the recipe), its colliders (the
 // solver's contact handler, only where there are any), its gravity,
 // initialize(), then `faceCollector` over every face, then the click force. The mesh must outlive the solver. Throws
