@@ -13,9 +13,9 @@ namespace {
 const char* const usage =
     "usage: zarvo-demo [FILE]\n"
     "Opens the window on the shipped scenes (keys 1 to 3). FILE, a scene file\n"
-    "(.json), a mesh file (.obj, .off, .stl) or a shipped scene's name (cloth,\n"
-    "shell, plate), opens as scene 4 (key 4), and is read again when it\n"
-    "changes on disk.\n"
+    "(.json), a mesh file (.obj, .off, .stl), a tetrahedral mesh file (.msh,\n"
+    ".node or .ele, .mesh) or a shipped scene's name (cloth, shell, plate),\n"
+    "opens as scene 4 (key 4), and is read again when it changes on disk.\n"
     "  -h, --help   print this text and exit\n";
 
 } // namespace
