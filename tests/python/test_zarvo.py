@@ -90,6 +90,28 @@ def test_polygons_come_as_fans_and_read_mesh_gives_the_bodys_rows(tmp_path):
     assert np.array_equal(body.rest_positions, vertices)
 
 
+def test_a_tetrahedral_mesh_gives_its_outward_boundary_and_all_its_nodes(tmp_path):
+    # One cube of side 2 split into five tetrahedra: four corners cut off
+    # and the inner one, which touches no outside face.
+    mesh = tmp_path / "cube.mesh"
+    corners = [(x, y, z) for z in (0, 2) for y in (0, 2) for x in (0, 2)]
+    tetrahedra = [(1, 2, 3, 5), (4, 3, 2, 8), (6, 5, 8, 2), (7, 8, 5, 3), (2, 3, 5, 8)]
+    mesh.write_text("MeshVersionFormatted 2\nDimension 3\nVertices\n8\n"
+                    + "".join(f"{x} {y} {z} 0\n" for x, y, z in corners)
+                    + "Tetrahedra\n5\n" + "".join(f"{a} {b} {c} {d} 1\n" for a, b, c, d in tetrahedra)
+                    + "End\n")
+    vertices, faces = zarvo.read_mesh(mesh)
+    assert vertices.tolist() == [list(c) for c in corners]
+    assert faces.shape == (12, 3)
+    # The faces enclose the cube's volume, 8, with a positive sign only when
+    # each turns counterclockwise seen from outside.
+    a, b, c = (vertices[faces[:, k]] for k in range(3))
+    assert np.einsum("ij,ij->", a, np.cross(b, c)) / 6 == pytest.approx(8)
+    body = zarvo.Simulation(mesh)
+    assert body.faces.tolist() == faces.tolist()
+    assert np.array_equal(body.rest_positions, vertices)
+
+
 def never_initialized():
     return zarvo.Simulation.__new__(zarvo.Simulation)
 
