@@ -18,7 +18,8 @@ struct LoadedScene
 
 // Reads `scene` into `loaded`, which must be fresh: the name of a shipped
 // scene ("cloth", "shell" or "plate", its mesh read from `resourceFolder`),
-// a scene file (a name ending in ".json") or a mesh file (any other name,
+// a scene file (a name ending in ".json") or a mesh file (any other name:
+// a surface or a tetrahedral mesh, as readBody of BodyMesh.h reads it,
 // which then gets the defaults of BodyDefaults.h). Throws ResourceError with
 // a message naming the file and, for a scene file, the field as a JSON path
 // and what is wrong with it.

@@ -1,5 +1,6 @@
 #include "solids/TetFileText.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "solids/TetMeshError.h"

@@ -72,7 +72,7 @@ void TetMeshBuilder::fail(const Place& place, const std::string& what)
     throw TetMeshError(*place.file + ":" + std::to_string(place.line) + ": " + what);
 }
 
-void TetMeshBuilder::check(const Eigen::Matrix<double, 3, 4>& corners, const Place& place) const
+void TetMeshBuilder::check(const Eigen::Matrix<double, 3, 4>& corners, const Place& place)
 {
     double longest = 0.0;
     for (int i = 0; i < 4; ++i)

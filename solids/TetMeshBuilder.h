@@ -40,7 +40,7 @@ private:
         int line;
     };
     [[noreturn]] static void fail(const Place& place, const std::string& what);
-    void check(const Eigen::Matrix<double, 3, 4>& corners, const Place& place) const;
+    static void check(const Eigen::Matrix<double, 3, 4>& corners, const Place& place);
 
     std::vector<Eigen::Vector3d> positions_;
     std::unordered_map<long long, int> index_;
