@@ -18,39 +18,39 @@ locale_t c_locale()
     return locale;
 }
 
+// Reads a number at `position` with `convert` (a C-locale strto* call),
+// moving past it; false, with both unchanged, where none starts there.
+template <typename Number, typename Convert>
+bool read_number(const char*& position, Number& value, Convert convert)
+{
+    char* end = nullptr;
+    const Number result = convert(position, &end);
+    if (end == position)
+        return false;
+    value = result;
+    position = end;
+    return true;
+}
+
 } // namespace
 
 bool Text_scanner::read_float(float& value)
 {
-    char* end = nullptr;
-    const float result = strtof_l(position_, &end, c_locale());
-    if (end == position_)
-        return false;
-    value = result;
-    position_ = end;
-    return true;
+    return read_number(position_, value,
+                       [](const char* text, char** end) { return strtof_l(text, end, c_locale()); });
 }
 
 bool Text_scanner::read_double(double& value)
 {
-    char* end = nullptr;
-    const double result = strtod_l(position_, &end, c_locale());
-    if (end == position_)
-        return false;
-    value = result;
-    position_ = end;
-    return true;
+    return read_number(position_, value,
+                       [](const char* text, char** end) { return strtod_l(text, end, c_locale()); });
 }
 
 bool Text_scanner::read_integer(long long& value)
 {
-    char* end = nullptr;
-    const long long result = strtoll_l(position_, &end, 10, c_locale());
-    if (end == position_)
-        return false;
-    value = result;
-    position_ = end;
-    return true;
+    return read_number(position_, value, [](const char* text, char** end) {
+        return strtoll_l(text, end, 10, c_locale());
+    });
 }
 
 int Text_scanner::read_floats(float* values, int count)
