@@ -1,6 +1,7 @@
 #include "solids/GmshReader.h"
 
 #include <limits>
+#include <string>
 
 #include "solids/TetFileText.h"
 #include "solids/TetMeshBuilder.h"
@@ -85,11 +86,18 @@ int readFormat(TetFileText& text)
     return version == 2.2 ? 2 : 4;
 }
 
+// A 2.2 section's first line: its item count, 0 to `most`.
+long long readCount(TetFileText& text, const std::string& what, long long most)
+{
+    text.requireLine(what);
+    const long long count = text.integer(what, 0, most);
+    text.endLine(what);
+    return count;
+}
+
 void readNodes2(TetFileText& text, TetMeshBuilder& builder)
 {
-    text.requireLine("the node count");
-    const long long count = text.integer("the node count", 0, mostNodes);
-    text.endLine("the node count");
+    const long long count = readCount(text, "the node count", mostNodes);
     for (long long k = 0; k < count; ++k) {
         const std::string_view first = startItem(text, "node", k, count);
         const long long tag = text.integerOf(first, "a node number", 1, anyNumber);
@@ -102,9 +110,7 @@ void readNodes2(TetFileText& text, TetMeshBuilder& builder)
 
 void readElements2(TetFileText& text, TetMeshBuilder& builder)
 {
-    text.requireLine("the element count");
-    const long long count = text.integer("the element count", 0, anyNumber);
-    text.endLine("the element count");
+    const long long count = readCount(text, "the element count", anyNumber);
     for (long long k = 0; k < count; ++k) {
         const std::string_view first = startItem(text, "element", k, count);
         text.integerOf(first, "an element number", 0, anyNumber);
