@@ -16,6 +16,12 @@
     std::abort();
 }
 
+// The diagonal of the box around the body's points.
+inline double bodySize(const Eigen::Matrix3Xd& points)
+{
+    return (points.rowwise().maxCoeff() - points.rowwise().minCoeff()).norm();
+}
+
 // Distance of every pinned point from its target, handle after handle.
 inline std::vector<double> handleErrors(const SceneBody& body)
 {

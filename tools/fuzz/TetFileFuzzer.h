@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "scenes/ResourceError.h"
-#include "scenes/SceneSimulation.h"
 #include "tools/fuzz/BodyChecks.h"
-#include "tools/fuzz/ReaderFuzzer.h"
+#include "tools/fuzz/FuzzSimulation.h"
 
 // From tetrahedral mesh file bytes to a stepped body: the file, read as
 // zarvo-sim reads a mesh file given alone (the defaults pin its top), is
@@ -24,18 +22,10 @@ inline constexpr int tetFuzzIterations = 5;
 // Steps the body of the file at `path`, as written by the caller.
 inline int fuzzTetFile(const std::string& path)
 {
-    silenceMeshMessages();
-    std::unique_ptr<SceneSimulation> body;
-    try {
-        body = std::make_unique<SceneSimulation>(path, "");
-    } catch (const ResourceError&) {
+    const std::unique_ptr<SceneSimulation> body = openForFuzzing(path, tetFuzzIterations);
+    if (!body)
         return 0;
-    }
-    body->solver().setThreadCount(1);
-    body->solver().setIterations(tetFuzzIterations);
-    const Eigen::Matrix3Xd& start = body->solver().points;
-    const double size = (start.rowwise().maxCoeff() - start.rowwise().minCoeff()).norm();
-    const std::vector<double> allowed = allowances(body->body(), size);
+    const std::vector<double> allowed = allowances(body->body(), bodySize(body->solver().points));
     const std::vector<Eigen::Matrix3Xd> startTargets = handleTargets(body->body());
     const int free = unpinnedVertex(body->body(), body->vertexCount());
     for (int k = 0; k < tetFuzzSteps; ++k) {

@@ -60,10 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The step's OpenMP region runs on this thread alone.
     body.solver->setThreadCount(1);
 
-    const Eigen::Matrix3Xd& start = body.solver->points;
-    const double bodySize = (start.rowwise().maxCoeff() - start.rowwise().minCoeff()).norm();
-    const int n = static_cast<int>(start.cols());
-    const std::vector<double> allowed = allowances(body, bodySize);
+    const int n = static_cast<int>(body.solver->points.cols());
+    const std::vector<double> allowed = allowances(body, bodySize(body.solver->points));
     const std::vector<Eigen::Matrix3Xd> startTargets = handleTargets(body);
     for (int k = 0; k < stepCount; ++k) {
         body.clickForce->vertex = k == 0 ? unpinnedVertex(body, n) : -1;

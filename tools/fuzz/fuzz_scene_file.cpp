@@ -6,15 +6,13 @@
 // moved the targets and the pull can carry a point), or a point ends a step
 // inside a scene's only collider. Colliders may hold pins off their targets
 // by as much as they are large, so pins are checked only without them.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "scenes/ResourceError.h"
-#include "scenes/SceneSimulation.h"
 #include "tools/fuzz/BodyChecks.h"
+#include "tools/fuzz/FuzzSimulation.h"
 #include "tools/fuzz/ReaderFuzzer.h"
 
 namespace {
@@ -64,28 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
-    silenceMeshMessages();
-
-    std::unique_ptr<SceneSimulation> simulation;
-    try {
-        simulation = std::make_unique<SceneSimulation>(scene, "");
-    } catch (const ResourceError&) {
+    const std::unique_ptr<SceneSimulation> simulation = openForFuzzing(scene, fuzzIterations);
+    if (!simulation)
         return 0;
-    }
     Zarvo::Solver& solver = simulation->solver();
-    // The step's OpenMP region runs on this thread alone.
-    solver.setThreadCount(1);
-    solver.setIterations(std::min(solver.iterations(), fuzzIterations));
 
     const SceneBody& body = simulation->body();
     const int free = unpinnedVertex(body, simulation->vertexCount());
-    const Eigen::Matrix3Xd& start = solver.points;
-    const double bodySize = (start.rowwise().maxCoeff() - start.rowwise().minCoeff()).norm();
     // The pull may fling its vertex, and the body with it, as far as the
     // scene's force carries a free point over the steps.
     const double run = stepCount * solver.timeStep;
     const double pullReach = free >= 0 ? body.clickForce->force.norm() * run * run : 0.0;
-    const std::vector<double> allowed = allowances(body, bodySize + pullReach);
+    const std::vector<double> allowed = allowances(body, bodySize(solver.points) + pullReach);
     const std::vector<Eigen::Matrix3Xd> startTargets = handleTargets(body);
     for (int k = 0; k < stepCount; ++k) {
         simulation->press(static_cast<SceneKey>(k));
