@@ -155,6 +155,25 @@ void saveByRename(const QString& path, const QByteArray& text)
     ASSERT_TRUE(file.commit());
 }
 
+// The shipped cloth's mesh as a scene file's "mesh" field.
+const QByteArray clothMeshField = "\"mesh\": \"" ZARVO_RESOURCES_DIR "/cloth_mesh.obj\"";
+
+// Starts zarvo-demo on a scene file of the shipped cloth saved at `path`.
+void startOnClothScene(QProcess& program, const QString& path)
+{
+    saveByRename(path, "{" + clothMeshField + "}\n");
+    program.start(ZARVO_DEMO_PATH, {path});
+    ASSERT_TRUE(program.waitForStarted());
+}
+
+// Escape ends the program at once, and with status 0.
+void quitsOnEscape(QProcess& program)
+{
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
 // The overlay lines of `message` on the screen, the first message below
 // the help lines.
 std::vector<OverlayLine> messageLines(const QString& message)
@@ -353,9 +372,7 @@ TEST(UserSession, ASceneWithoutItsImageRunsUntexturedAndSaysSoWhileShown)
     const QImage back = grabWhen([&](const QImage& s) { return !showsText(s, origin, messageRow, message); });
     EXPECT_FALSE(showsText(back, origin, messageRow, message));
 
-    xdotool({"key", "Escape"});
-    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
-    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(quitsOnEscape(program));
     EXPECT_EQ(QString::fromLocal8Bit(program.readAllStandardError()).count(message + "\n"), 1);
 }
 
@@ -364,11 +381,8 @@ TEST(UserSession, AFileOpensPausesWithItsPullWaitingAndIsReadAgainWhenSavedBroke
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath("flag.json");
-    const QByteArray mesh = "\"mesh\": \"" ZARVO_RESOURCES_DIR "/cloth_mesh.obj\"";
-    saveByRename(path, "{" + mesh + "}\n");
     QProcess program;
-    program.start(ZARVO_DEMO_PATH, {path});
-    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_NO_FATAL_FAILURE(startOnClothScene(program, path));
     const QRect screenArea = QGuiApplication::primaryScreen()->geometry();
     const QPoint origin = screenArea.topLeft();
     const QPoint centre = screenArea.center();
@@ -414,7 +428,7 @@ TEST(UserSession, AFileOpensPausesWithItsPullWaitingAndIsReadAgainWhenSavedBroke
 
     // Saved with a misspelt key: the body runs on, the message names file
     // and field.
-    saveByRename(path, "{" + mesh + ", \"strain_wieght\": 0.01}\n");
+    saveByRename(path, "{" + clothMeshField + ", \"strain_wieght\": 0.01}\n");
     const QString message = path + ": strain_wieght is not a known key";
     const QImage broken = grabWhen([&](const QImage& s) { return showsText(s, origin, firstMessageRow(), message); });
     saveForInspection(broken, "file-broken");
@@ -425,7 +439,7 @@ TEST(UserSession, AFileOpensPausesWithItsPullWaitingAndIsReadAgainWhenSavedBroke
 
     // Fixed, with a camera that looks up past the body: read without a
     // restart, the message gone.
-    saveByRename(path, "{" + mesh + ", \"camera\": {\"eye\": [-8.5, -4, -30], \"center\": [-8.5, 20, -29]}}\n");
+    saveByRename(path, "{" + clothMeshField + ", \"camera\": {\"eye\": [-8.5, -4, -30], \"center\": [-8.5, 20, -29]}}\n");
     const auto fixed = [&](const QImage& s) {
         return skyAround(s, centre) && !showsText(s, origin, firstMessageRow(), message);
     };
@@ -433,9 +447,7 @@ TEST(UserSession, AFileOpensPausesWithItsPullWaitingAndIsReadAgainWhenSavedBroke
     saveForInspection(loaded, "file-fixed");
     EXPECT_TRUE(fixed(loaded));
 
-    xdotool({"key", "Escape"});
-    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
-    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(quitsOnEscape(program));
     EXPECT_EQ(QString::fromLocal8Bit(program.readAllStandardError()).count(message + "\n"), 1);
 }
 
@@ -444,11 +456,8 @@ TEST(UserSession, ARefusalWiderThanTheScreenGoesOnOverFurtherLinesAndStopsShortO
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath("flag.json");
-    const QByteArray mesh = "\"mesh\": \"" ZARVO_RESOURCES_DIR "/cloth_mesh.obj\"";
-    saveByRename(path, "{" + mesh + "}\n");
     QProcess program;
-    program.start(ZARVO_DEMO_PATH, {path});
-    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_NO_FATAL_FAILURE(startOnClothScene(program, path));
     const QRect screenArea = QGuiApplication::primaryScreen()->geometry();
     const QPoint origin = screenArea.topLeft();
     // The file's body in the middle of a drawn screen.
@@ -461,7 +470,7 @@ TEST(UserSession, ARefusalWiderThanTheScreenGoesOnOverFurtherLinesAndStopsShortO
 
     // Saved with a value missing: the reader's refusal, as standard error
     // has it, is wider than the screen.
-    saveByRename(path, "{" + mesh + ", \"bending_weight\": , \"strain_weight\": 0.01}\n");
+    saveByRename(path, "{" + clothMeshField + ", \"bending_weight\": , \"strain_weight\": 0.01}\n");
     const QString message = errorLineWith(program, "invalid JSON");
     ASSERT_GT(QFontMetrics(overlayFont()).horizontalAdvance(message), screenArea.width()) << message.toStdString();
     const std::vector<OverlayLine> lines = messageLines(message);
@@ -482,9 +491,7 @@ TEST(UserSession, ARefusalWiderThanTheScreenGoesOnOverFurtherLinesAndStopsShortO
                             QPoint(screenArea.right(), lines.back().y + metrics.descent()));
     EXPECT_EQ(darkPixels(refused, rightMargin), darkPixels(start, rightMargin));
 
-    xdotool({"key", "Escape"});
-    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
-    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(quitsOnEscape(program));
 }
 
 TEST(UserSession, ABodyOfAHundredThousandVerticesLeavesTheWindowAnsweringAndEscapeEndsItAtOnce)
@@ -577,9 +584,7 @@ TEST(UserSession, AFilesBoxColliderIsDrawnWhereItStandsAndTheArrowKeyMovesIt)
     EXPECT_GT(colliderPixels(left, whole).size(), 2000u);
     EXPECT_TRUE(moved(left)) << meanX(colliderPixels(left, whole)) << " from " << meanX(standing);
 
-    xdotool({"key", "Escape"});
-    ASSERT_TRUE(program.waitForFinished(answerMilliseconds));
-    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(quitsOnEscape(program));
 }
 
 int main(int argc, char* argv[])
