@@ -235,7 +235,7 @@ std::string readText(const std::string& path)
 // height, at 1/60 s at 88%, and keeps 97% of its volume.
 int solidSubsteps(double timeStep)
 {
-    constexpr double longestSolidStep = 1.0 / 60.0;
+    constexpr double longestSolidStep = 1.0 / 120.0;
     constexpr double roundingAllowance = 1e-3;  // 0.0333333 is two steps of 1/60
     return std::clamp(static_cast<int>(std::ceil(timeStep / longestSolidStep - roundingAllowance)),
                       1, 100);

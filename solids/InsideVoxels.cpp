@@ -15,7 +15,7 @@ namespace {
 // A voxel whose centre lies within this many voxels of the surface is
 // touched by it: a point of a voxel is at most sqrt(3) / 2 = 0.87 voxels
 // from its centre, and the rest covers the field's single precision.
-constexpr float touchVoxels = 1.0f;
+constexpr float touchVoxels = 0.9f;
 // The field is exact out to its band; one voxel beyond what is read.
 constexpr float bandBeyond = 1.0f;
 

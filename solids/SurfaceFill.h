@@ -14,8 +14,8 @@ namespace Zarvo {
 // indices) with cubes, `cells` of them along the longest side of its
 // bounding box, starting at the box's low corner, so that a body resting on
 // its lowest points rests on the lattice's lowest faces. A cube is kept when
-// the surface touches it or it lies inside (InsideVoxels.h, on voxels of a
-// quarter of a cube or coarser for very fine lattices, `closing` its
+// the surface touches it or it lies inside (InsideVoxels.h, on voxels of an
+// eighth of a cube or coarser for very fine lattices, `closing` its
 // closing radius in cubes), once per connected piece of the inside within
 // it; each kept cube is split into six tetrahedra about its diagonal from
 // its lowest to its highest corner (the same everywhere, so that
