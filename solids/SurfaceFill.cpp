@@ -214,7 +214,8 @@ FilledSolid fillSurface(const Eigen::Matrix3Xd& vertices,
                                 for (int c = 0; c < 3; ++c) {
                                     const int o = a[c] + offset[c] - b[c];
                                     shared = shared && (o == 0 || o == 1);
-                                    other |= o << c;
+                                    if (o == 1)
+                                        other |= 1 << c;
                                 }
                                 if (shared)
                                     slots.join(8 * static_cast<std::size_t>(from) + corner,
