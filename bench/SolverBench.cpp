@@ -42,6 +42,7 @@
 #include "contact/SphereShape.h"
 #include "scenes/SceneRecipe.h"
 #include "scenes/SceneSetup.h"
+#include "solids/SurfaceFill.h"
 #endif
 
 namespace {
@@ -329,6 +330,109 @@ void registerColliderScenes()
 }
 #endif
 
+#ifdef ZARVO_BENCH_SCENES
+// A closed ellipsoid 2 x 1 x 1 of `rings` rings of `segments` vertices and
+// a vertex at each pole.
+void ellipsoid(int rings, int segments, Eigen::Matrix3Xd& vertices,
+               std::vector<std::array<int, 3>>& triangles)
+{
+    const double pi = 3.14159265358979323846;
+    vertices.resize(3, 2 + (rings - 1) * segments);
+    vertices.col(0) = Eigen::Vector3d(0, 0.5, 0);
+    for (int r = 1; r < rings; ++r)
+        for (int s = 0; s < segments; ++s) {
+            const double polar = pi * r / rings, around = 2 * pi * s / segments;
+            vertices.col(1 + (r - 1) * segments + s) =
+                Eigen::Vector3d(std::sin(polar) * std::cos(around), 0.5 * std::cos(polar),
+                                0.5 * std::sin(polar) * std::sin(around));
+        }
+    const int bottom = static_cast<int>(vertices.cols()) - 1;
+    vertices.col(bottom) = Eigen::Vector3d(0, -0.5, 0);
+    const auto at = [&](int r, int s) { return 1 + (r - 1) * segments + s % segments; };
+    triangles.clear();
+    for (int s = 0; s < segments; ++s) {
+        triangles.push_back({0, at(1, s + 1), at(1, s)});
+        for (int r = 1; r + 1 < rings; ++r) {
+            triangles.push_back({at(r, s), at(r, s + 1), at(r + 1, s + 1)});
+            triangles.push_back({at(r, s), at(r + 1, s + 1), at(r + 1, s)});
+        }
+        triangles.push_back({at(rings - 1, s), at(rings - 1, s + 1), bottom});
+    }
+}
+
+// A solid of 20 cubes along its side (a filled ellipsoid) with a surface
+// of 30,002 vertices embedded in it, stepped (the lattice, then the surface
+// placed) beside the same lattice stepped alone, two steps of each in
+// turn. Reported: `step_ms` with the surface and `lattice_ms` without
+// (medians), `embedding_share` = 1 - lattice / step, the node and vertex
+// counts, and the set-up: `fill_ms` (the inside test, the lattice and the
+// embedding) and `initialize_ms` (constraints and the factorization).
+void stepFilledSolid(benchmark::State& state, int threads)
+{
+    const int previousThreads = omp_get_max_threads();
+    Eigen::Matrix3Xd vertices;
+    std::vector<std::array<int, 3>> triangles;
+    ellipsoid(151, 200, vertices, triangles);
+    std::shared_ptr<const Zarvo::FilledSolid> solid;
+    const double fillMs = millisecondsOf([&] {
+        solid = std::make_shared<const Zarvo::FilledSolid>(
+            Zarvo::fillSurface(vertices, triangles, 20, 0.5, "ellipsoid"));
+    });
+    SceneRecipe recipe;
+    recipe.inResourceFolder = false;
+    recipe.meshFile = "ellipsoid";
+    recipe.solid = solid;
+    recipe.strainWeight = 2.0f;
+    recipe.handleGroups = [](int) { return std::vector<std::vector<int>>{}; };
+    Surface_mesh embedded, alone;
+    for (Surface_mesh* mesh : {&embedded, &alone}) {
+        std::vector<surface_mesh::Vertex> added;
+        for (Eigen::Index v = 0; v < vertices.cols(); ++v)
+            added.push_back(mesh->add_vertex(surface_mesh::Vector<double, 3>(
+                vertices(0, v), vertices(1, v), vertices(2, v))));
+        for (const auto& t : triangles)
+            mesh->add_face({added[t[0]], added[t[1]], added[t[2]]});
+    }
+    const auto noFaces = [](const std::vector<int>&, const Eigen::Matrix3Xd&) {};
+    SceneBody withSurface;
+    const double initializeMs =
+        millisecondsOf([&] { withSurface = buildSceneBody(recipe, embedded, noFaces); });
+    SceneBody latticeAlone = buildSceneBody(recipe, alone, noFaces);
+    for (SceneBody* body : {&withSurface, &latticeAlone})
+        body->solver->setThreadCount(threads);
+    std::vector<double> stepMs, latticeMs;
+    for (auto _ : state) {
+        for (int k = 0; k < 2; ++k) {
+            stepMs.push_back(millisecondsOf([&] {
+                stepScene(*withSurface.solver, *withSurface.clickForce, -1, 1,
+                          withSurface.lattice.get(), embedded);
+            }));
+            latticeMs.push_back(millisecondsOf([&] { latticeAlone.solver->step(); }));
+        }
+        state.SetIterationTime(stepMs.back() / 1000.0);
+    }
+    omp_set_num_threads(previousThreads);
+    state.counters["nodes"] = static_cast<double>(solid->nodes.cols());
+    state.counters["vertices"] = static_cast<double>(vertices.cols());
+    state.counters["step_ms"] = median(stepMs);
+    state.counters["lattice_ms"] = median(latticeMs);
+    state.counters["embedding_share"] = 1.0 - median(latticeMs) / median(stepMs);
+    state.counters["fill_ms"] = fillMs;
+    state.counters["initialize_ms"] = initializeMs;
+}
+
+void registerFilledSolid()
+{
+    for (const int threads : {1, Zarvo::usableCores()})
+        benchmark::RegisterBenchmark(
+            ("stepSolid/cells:20/vertices:30002/threads:" + std::to_string(threads)).c_str(),
+            [=](benchmark::State& state) { stepFilledSolid(state, threads); })
+            ->Iterations(10)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -337,6 +441,7 @@ int main(int argc, char** argv)
 #ifdef ZARVO_BENCH_SCENES
     registerScenes();
     registerColliderScenes();
+    registerFilledSolid();
 #endif
 #ifdef ZARVO_BENCH_RUNNER
     registerRunnerBenchmarks();

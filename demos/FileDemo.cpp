@@ -52,6 +52,7 @@ void FileDemo::build()
     clickForce = body.clickForce;
     keys = body.keys;
     substeps = body.substeps;
+    lattice = body.lattice;
     pickedVertex = -1;
     if (body.colliders)
         colliders_ = ColliderDrawing(body.colliders, planeExtent * boundingBoxDiagonal(mesh));

@@ -22,7 +22,7 @@ void MeshDemo::step()
 {
     if (!solver)
         return;
-    stepScene(*solver, *clickForce, pickedVertex, substeps);
+    stepScene(*solver, *clickForce, pickedVertex, substeps, lattice.get(), mesh);
     pickedVertex = -1;
 }
 
@@ -98,6 +98,7 @@ SceneBody MeshDemo::buildBody(Camera& camera)
     clickForce = body.clickForce;
     keys = body.keys;
     substeps = body.substeps;
+    lattice = body.lattice;
     camera = Camera(recipe.eye, recipe.center);
     return body;
 }

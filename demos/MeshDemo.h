@@ -34,6 +34,9 @@ public:
     HandleKeys keys;
     // Solver steps per tick.
     int substeps = 1;
+    // A filled surface's lattice, whose nodes the solver steps and the mesh
+    // follows; null for every other body.
+    std::shared_ptr<EmbeddedLattice> lattice;
 
 protected:
     explicit MeshDemo(SceneRecipe recipe);

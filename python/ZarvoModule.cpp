@@ -105,7 +105,7 @@ public:
     {
         py::gil_scoped_release unlocked;
         simulation_ = std::make_unique<SceneSimulation>(scene, resourceFolder);
-        rest_ = simulation_->solver().points;
+        rest_ = simulation_->positions();
         triangles_ = bodyTriangles(simulation_->scene().mesh);
         title_ = simulation_->scene().title;
     }
@@ -141,7 +141,7 @@ public:
         py::array_t<double> array({static_cast<py::ssize_t>(rest_.cols()), py::ssize_t{3}});
         double* data = array.mutable_data();
         locked([data](SceneSimulation& simulation) {
-            const auto& points = simulation.solver().points;
+            const auto points = simulation.positions();
             std::copy(points.data(), points.data() + points.size(), data);
         });
         return array;

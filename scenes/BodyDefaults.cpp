@@ -58,9 +58,12 @@ Eigen::Matrix3Xd positions(const Surface_mesh& mesh)
     return points;
 }
 
-// What carries the body's mass at density 1: its area, or a solid's volume.
+// What carries the body's mass at density 1: its area, or a solid's volume
+// (a filled surface's, its lattice's).
 double measure(const Surface_mesh& mesh, const SceneRecipe& recipe)
 {
+    if (recipe.solid)
+        return Zarvo::lumpedMasses(recipe.solid->nodes, recipe.solid->tetrahedra).sum();
     if (recipe.tetrahedra.empty())
         return area(mesh);
     return Zarvo::lumpedMasses(positions(mesh), recipe.tetrahedra).sum();
@@ -154,7 +157,7 @@ void fitWeights(const Surface_mesh& mesh, SceneRecipe& recipe)
     const double s = boundingBoxDiagonal(mesh);
     const double h = meanEdgeLength(mesh);
     const double density = recipe.density;
-    if (!recipe.tetrahedra.empty()) {
+    if (!recipe.tetrahedra.empty() || recipe.solid) {
         recipe.strainWeight =
             static_cast<float>(solidStrainWeight * std::sqrt(density * s / shippedClothSize));
         recipe.bendingWeight = 0.0f;
@@ -182,7 +185,8 @@ void frameCamera(const Surface_mesh& mesh, SceneRecipe& recipe)
 }
 
 SceneRecipe defaultRecipe(const Surface_mesh& mesh, const std::string& path,
-                          std::vector<Zarvo::Tetrahedron> tetrahedra)
+                          std::vector<Zarvo::Tetrahedron> tetrahedra,
+                          std::shared_ptr<const Zarvo::FilledSolid> solid)
 {
     const double s = boundingBoxDiagonal(mesh);
     const double h = meanEdgeLength(mesh);
@@ -190,6 +194,7 @@ SceneRecipe defaultRecipe(const Surface_mesh& mesh, const std::string& path,
     recipe.inResourceFolder = false;
     recipe.meshFile = path;
     recipe.tetrahedra = std::move(tetrahedra);
+    recipe.solid = std::move(solid);
     const std::vector<int> top = topVertices(mesh, recipe.tetrahedra);
     recipe.handleGroups = [top](int) { return std::vector<std::vector<int>>{top}; };
     fitMaterial(mesh, static_cast<int>(top.size()), recipe);

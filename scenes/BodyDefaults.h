@@ -43,8 +43,11 @@ void fitWeights(const surface_mesh::Surface_mesh& mesh, SceneRecipe& recipe);
 // Down move them by 0.05 s (never beyond 0.5 s from the start); the mouse pushes with
 // 5000 s / s_c away from the camera and picks within (h / h_c)^2 0.1 squared
 // distance; the camera frames the body (framedCamera).
+// A filled surface (`solid`, of the mesh's vertices) is a solid of its
+// lattice's volume and weights.
 SceneRecipe defaultRecipe(const surface_mesh::Surface_mesh& mesh, const std::string& path,
-                          std::vector<Zarvo::Tetrahedron> tetrahedra);
+                          std::vector<Zarvo::Tetrahedron> tetrahedra,
+                          std::shared_ptr<const Zarvo::FilledSolid> solid = nullptr);
 
 // Sets the recipe's eye and centre so that the whole body is in view: the
 // eye looks along (0.2, -0.2, 1) at the centre of the bounding box, from

@@ -5,6 +5,7 @@
 
 #include "constraints/HandleConstraint.h"
 #include "contact/ColliderSet.h"
+#include "scenes/EmbeddedLattice.h"
 #include "scenes/HandleKeys.h"
 #include "solver/ClickForce.h"
 #include "solver/Solver.h"
@@ -26,4 +27,7 @@ struct SceneBody
     HandleKeys keys;
     // Solver steps per step of the scene.
     int substeps = 1;
+    // A filled surface's lattice, whose nodes the solver views and steps;
+    // null for every other body, whose solver views the mesh's vertices.
+    std::shared_ptr<EmbeddedLattice> lattice;
 };

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 
 #include "contact/Collider.h"
 #include "scenes/KeyAction.h"
+#include "solids/FilledSolid.h"
 #include "solids/TetMesh.h"
 
 // The values that make one scene: its files, weights, handles, forces,
@@ -27,6 +29,11 @@ struct SceneRecipe
     // each corner) and its strain, in place of its faces. Empty for a
     // surface body.
     std::vector<Zarvo::Tetrahedron> tetrahedra;
+    // The lattice that fills a closed surface (a scene file's "solid"): its
+    // nodes are simulated, with masses from and strain on its tetrahedra,
+    // and the mesh's vertices follow them (EmbeddedLattice.h). Null for
+    // every other body.
+    std::shared_ptr<const Zarvo::FilledSolid> solid;
     // Image files, in the order the scene uploads them.
     std::vector<std::string> imageFiles;
     // Smallest vertex count for which every pinned index exists.

@@ -34,24 +34,25 @@ bool inRange(const std::vector<std::vector<int>>& groups, int vertexCount)
     return true;
 }
 
-Eigen::Matrix3Xd currentPositions(const Surface_mesh& mesh, const std::vector<int>& ids)
+Eigen::Matrix3Xd currentPositions(const Eigen::Map<Eigen::Matrix3Xd>& points,
+                                  const std::vector<int>& ids)
 {
-    const auto points = mesh.find_vertex_property<Point>("v:point");
     Eigen::Matrix3Xd positions(3, ids.size());
-    for (std::size_t k = 0; k < ids.size(); ++k) {
-        const Point& p = points[surface_mesh::Vertex(ids[k])];
-        positions.col(k) = Eigen::Vector3d(p[0], p[1], p[2]);
-    }
+    for (std::size_t k = 0; k < ids.size(); ++k)
+        positions.col(k) = points.col(ids[k]);
     return positions;
 }
 
 // A surface's lumped masses follow its faces' areas, a solid's its
-// tetrahedra's volumes; both at the recipe's density.
+// tetrahedra's volumes (a filled surface's, its lattice's); all at the
+// recipe's density.
 Eigen::SparseMatrix<double> bodyMasses(const SceneRecipe& recipe, const Surface_mesh& mesh,
                                        const Eigen::Matrix3Xd& points)
 {
     Eigen::SparseMatrix<double> masses;
-    if (recipe.tetrahedra.empty())
+    if (recipe.solid)
+        masses = Zarvo::lumpedMasses(points, recipe.solid->tetrahedra);
+    else if (recipe.tetrahedra.empty())
         Zarvo::buildMassMatrix(mesh, masses);
     else
         masses = Zarvo::lumpedMasses(points, recipe.tetrahedra);
@@ -61,12 +62,13 @@ Eigen::SparseMatrix<double> bodyMasses(const SceneRecipe& recipe, const Surface_
 }
 
 // A surface's strain on every edge and bending on every interior edge; a
-// solid's strain on every tetrahedron.
+// solid's strain on every tetrahedron (a filled surface's, its lattice's).
 void addBodyConstraints(const SceneRecipe& recipe, const Surface_mesh& mesh,
                         const std::shared_ptr<Zarvo::Solver>& solver)
 {
     using namespace std::placeholders;
-    if (recipe.tetrahedra.empty()) {
+    const auto& tetrahedra = recipe.solid ? recipe.solid->tetrahedra : recipe.tetrahedra;
+    if (tetrahedra.empty()) {
         Zarvo::forEachEdge(mesh, std::bind(&Zarvo::addStrainConstraint, solver,
                                            recipe.strainWeight, _1, _2));
         Zarvo::forEachInteriorEdge(mesh, std::bind(&Zarvo::addBendingConstraint, solver,
@@ -74,7 +76,7 @@ void addBodyConstraints(const SceneRecipe& recipe, const Surface_mesh& mesh,
         return;
     }
     Eigen::Matrix3Xd corners(3, 4);
-    for (const Zarvo::Tetrahedron& tetrahedron : recipe.tetrahedra) {
+    for (const Zarvo::Tetrahedron& tetrahedron : tetrahedra) {
         for (int k = 0; k < 4; ++k)
             corners.col(k) = solver->points.col(tetrahedron[k]);
         Zarvo::addStrainConstraint(solver, recipe.strainWeight,
@@ -142,16 +144,25 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
     auto points = mesh.obtain_vertex_property<Point>("v:point", Point(0, 0, 0));
     // Each "v:point" entry is three contiguous doubles: the array is 3 x n.
     auto& storage = points.vector();
-    const Eigen::Map<Eigen::Matrix3Xd> view(storage.empty() ? nullptr : storage[0].data(), 3,
-                                            static_cast<Eigen::Index>(mesh.vertex_count()));
+    double* simulated = storage.empty() ? nullptr : storage[0].data();
+    Eigen::Index pointCount = static_cast<Eigen::Index>(mesh.vertex_count());
+    if (recipe.solid) {
+        body.lattice = std::make_shared<EmbeddedLattice>(recipe.solid);
+        simulated = body.lattice->nodes.data();
+        pointCount = body.lattice->nodes.cols();
+    }
+    const Eigen::Map<Eigen::Matrix3Xd> view(simulated, 3, pointCount);
     body.solver = std::make_shared<Zarvo::Solver>(view, bodyMasses(recipe, mesh, view),
                                                   recipe.timeStep / recipe.substeps);
     body.substeps = recipe.substeps;
     addBodyConstraints(recipe, mesh, body.solver);
 
-    const auto groups = recipe.handleGroups(static_cast<int>(mesh.vertex_count()));
+    auto groups = recipe.handleGroups(static_cast<int>(mesh.vertex_count()));
+    if (body.lattice)
+        for (auto& group : groups)
+            group = recipe.solid->embedding.holdingNodes(group);
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        Eigen::Matrix3Xd targets = currentPositions(mesh, groups[g]);
+        Eigen::Matrix3Xd targets = currentPositions(view, groups[g]);
         if (recipe.shapeTargets)
             recipe.shapeTargets(g, targets);
         auto handle = std::make_shared<Zarvo::HandleConstraint>(groups[g], targets);
@@ -186,11 +197,14 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
     return body;
 }
 
-void stepScene(Zarvo::Solver& solver, Zarvo::ClickForce& clickForce, int picked, int substeps)
+void stepScene(Zarvo::Solver& solver, Zarvo::ClickForce& clickForce, int picked, int substeps,
+               const EmbeddedLattice* lattice, Surface_mesh& mesh)
 {
-    clickForce.vertex = picked;
+    clickForce.vertex = lattice ? lattice->pulledNode(picked) : picked;
     for (int k = 0; k < substeps; ++k)
         solver.step();
+    if (lattice)
+        lattice->moveSurface(mesh);
 }
 
 int nearestVertex(const Surface_mesh& mesh, const Eigen::Vector3d& point, double radius)

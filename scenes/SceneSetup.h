@@ -38,7 +38,10 @@ std::vector<std::pair<double, double>> vertexTexCoords(const surface_mesh::Surfa
 // Builds the body of a checked mesh: solver over "v:point" with lumped
 // masses and the recipe's time step over its substeps, strain constraints
 // on every edge, bending on every interior edge (for a solid, masses from
-// and strain on the recipe's tetrahedra instead), the recipe's handles
+// and strain on the recipe's tetrahedra instead; for a filled surface, a
+// solver over its lattice's nodes, body.lattice, with masses from and
+// strain on the lattice's tetrahedra, each pinned group of vertices as the
+// nodes that hold them), the recipe's handles
 // (targets = current positions, shaped by the recipe), its colliders (the
 // solver's contact handler, only where there are any), its gravity,
 // initialize(), then `faceCollector` over every face, then the click force. The mesh must outlive the solver. Throws
@@ -48,8 +51,12 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, surface_mesh::Surface_mesh& 
                          const Zarvo::ElementCallback& faceCollector);
 
 // One step of a scene: `substeps` solver steps with the mouse force on
-// `picked` (-1: none) through all of them. The force keeps its vertex.
-void stepScene(Zarvo::Solver& solver, Zarvo::ClickForce& clickForce, int picked, int substeps);
+// `picked` (a vertex of `mesh`, -1: none) through all of them, then, for a
+// filled surface (`lattice` not null), the mesh's vertices moved to follow
+// its nodes. The force keeps its point: the picked vertex, or the node that
+// the lattice pulls for it.
+void stepScene(Zarvo::Solver& solver, Zarvo::ClickForce& clickForce, int picked, int substeps,
+               const EmbeddedLattice* lattice, surface_mesh::Surface_mesh& mesh);
 
 // The vertex nearest to `point` with squared distance below `radius`
 // (lowest index on ties), or -1.

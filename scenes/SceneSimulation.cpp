@@ -21,11 +21,22 @@ void SceneSimulation::pull(int vertex)
     if (vertex < 0 || vertex >= vertexCount())
         throw std::out_of_range("vertex " + std::to_string(vertex) + " is not one of the body's "
                                 + std::to_string(vertexCount()));
-    body_.clickForce->vertex = vertex;
+    pulled_ = vertex;
+}
+
+Eigen::Map<const Eigen::Matrix3Xd> SceneSimulation::positions() const
+{
+    using Point = surface_mesh::Vector<double, 3>;
+    const auto points = scene_.mesh.find_vertex_property<Point>("v:point");
+    const auto& storage = points.vector();
+    return Eigen::Map<const Eigen::Matrix3Xd>(storage.empty() ? nullptr : storage[0].data(), 3,
+                                              static_cast<Eigen::Index>(storage.size()));
 }
 
 void SceneSimulation::step()
 {
-    stepScene(*body_.solver, *body_.clickForce, body_.clickForce->vertex, body_.substeps);
+    stepScene(*body_.solver, *body_.clickForce, pulled_, body_.substeps, body_.lattice.get(),
+              scene_.mesh);
+    pulled_ = -1;
     body_.clickForce->vertex = -1;
 }

@@ -34,7 +34,7 @@ std::string resourceFolder()
 
 Eigen::Matrix3Xd positions(SceneSimulation& simulation)
 {
-    return simulation.solver().points;
+    return simulation.positions();
 }
 
 // --obj-sequence's files: body_0000.obj, body_0001.obj, ...

@@ -6,7 +6,7 @@ execute_process(COMMAND ${GENERATOR} ${OUTPUT} ${OUTPUT}/icons RESULT_VARIABLE r
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "make_resources failed: ${result}")
 endif()
-set(files cloth_mesh.obj cylinder.obj plate.obj tablecloth.obj round_table.obj curtain.obj
+set(files cloth_mesh.obj cylinder.obj plate.obj tablecloth.obj round_table.obj curtain.obj quadruped.obj
           ground.jpg cloth_texture.jpg plastic.jpg metal.jpg stone.jpg)
 # Largest difference of a decoded channel (0 to 255) still taken as the same.
 set(pixel_tolerance 8)

@@ -95,12 +95,14 @@ inline void checkOutsideCollider(const SceneBody& body)
 // The first vertex that no handle pins, or -1 (no click) when all are pinned.
 inline int unpinnedVertex(const SceneBody& body, int vertexCount)
 {
-    std::vector<bool> pinned(vertexCount, false);
+    // A filled surface's handles hold lattice nodes, and a pulled vertex
+    // pulls a node.
+    std::vector<bool> pinned(body.solver->points.cols(), false);
     for (const auto& handle : body.handles)
         for (const int id : handle->indices)
             pinned[id] = true;
     for (int i = 0; i < vertexCount; ++i)
-        if (!pinned[i])
+        if (!pinned[body.lattice ? body.lattice->pulledNode(i) : i])
             return i;
     return -1;
 }

@@ -1,6 +1,6 @@
 // From scene-file bytes to a stepped body: the input is a scene file, read
-// beside a small grid mesh "body.obj" (which it may name, or any other
-// file); an accepted scene's body is stepped a few times with every arrow
+// beside a small grid mesh "body.obj" and a closed box "box.obj", which a
+// "solid" fills (it may name either, or any other file); an accepted scene's body is stepped a few times with every arrow
 // key and a pull. Aborts when a position becomes non-finite, a pinned
 // point leaves its target by more than the body's size (and than the keys
 // moved the targets and the pull can carry a point), or a point ends a step
@@ -37,7 +37,14 @@ std::string gridMesh()
     return text;
 }
 
-// The folder of this process's scene file and its grid mesh.
+// A closed box 2 x 1 x 1, its faces as quads.
+std::string boxMesh()
+{
+    return "v 0 0 0\nv 2 0 0\nv 0 1 0\nv 2 1 0\nv 0 0 1\nv 2 0 1\nv 0 1 1\nv 2 1 1\n"
+           "f 1 3 4 2\nf 5 6 8 7\nf 1 2 6 5\nf 3 7 8 4\nf 1 5 7 3\nf 2 4 8 6\n";
+}
+
+// The folder of this process's scene file and its meshes.
 std::string sceneFolder()
 {
     static const std::string folder = [] {
@@ -46,6 +53,11 @@ std::string sceneFolder()
         const std::string grid = gridMesh();
         if (std::FILE* file = std::fopen((path + "/body.obj").c_str(), "wb")) {
             std::fwrite(grid.data(), 1, grid.size(), file);
+            std::fclose(file);
+        }
+        const std::string box = boxMesh();
+        if (std::FILE* file = std::fopen((path + "/box.obj").c_str(), "wb")) {
+            std::fwrite(box.data(), 1, box.size(), file);
             std::fclose(file);
         }
         return path;

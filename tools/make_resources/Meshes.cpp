@@ -59,6 +59,46 @@ ObjMesh makeSheet(const Point3& corner, const Point3& across, const Point3& down
     return mesh;
 }
 
+// Appends a closed rounded box about `centre` with half sizes `half`: the
+// points of a sphere of `rings` rings and `segments` segments pushed onto
+// the unit ball of the `exponent`-norm (2: an ellipsoid; higher: boxier),
+// a fan at each pole; the texture wraps once around it.
+void addRoundedBox(ObjMesh& mesh, const Point3& centre, const Point3& half, double exponent,
+                   int rings, int segments)
+{
+    const auto place = [&](double x, double y, double z) {
+        const double norm = std::pow(std::pow(std::abs(x), exponent) + std::pow(std::abs(y), exponent)
+                                         + std::pow(std::abs(z), exponent),
+                                     1.0 / exponent);
+        return Point3{centre.x + half.x * x / norm, centre.y + half.y * y / norm,
+                      centre.z + half.z * z / norm};
+    };
+    const int top = mesh.addVertex(place(0.0, 1.0, 0.0), {0.5, 1.0});
+    const int first = top + 1;
+    for (int r = 1; r < rings; ++r) {
+        const double polar = pi * r / rings;
+        for (int s = 0; s < segments; ++s) {
+            const double around = 2.0 * pi * s / segments;
+            mesh.addVertex(place(std::sin(polar) * std::cos(around), std::cos(polar),
+                                 std::sin(polar) * std::sin(around)),
+                           {static_cast<double>(s) / segments, 1.0 - static_cast<double>(r) / rings});
+        }
+    }
+    const int bottom = mesh.addVertex(place(0.0, -1.0, 0.0), {0.5, 0.0});
+    const auto at = [&](int r, int s) { return first + (r - 1) * segments + s % segments; };
+    const auto outside = [&](const Point3& p) {
+        return Point3{p.x - centre.x, p.y - centre.y, p.z - centre.z};
+    };
+    for (int s = 0; s < segments; ++s) {
+        mesh.addTriangle(top, at(1, s), at(1, s + 1), outside);
+        for (int r = 1; r + 1 < rings; ++r) {
+            mesh.addTriangle(at(r, s), at(r, s + 1), at(r + 1, s + 1), outside);
+            mesh.addTriangle(at(r, s), at(r + 1, s + 1), at(r + 1, s), outside);
+        }
+        mesh.addTriangle(at(rings - 1, s), bottom, at(rings - 1, s + 1), outside);
+    }
+}
+
 // A point of a profile in the (radius, height) half-plane of a surface of
 // revolution about the y axis.
 struct ProfilePoint
@@ -256,4 +296,18 @@ ObjMesh makeCurtain()
     const double spacing = 0.05;
     return makeSheet({-1.0, 2.45, 0.0}, {spacing, 0.0, 0.0}, {0.0, -spacing, 0.0}, 49, 41, 1.0,
                      {0.0, 0.0, -1.0});
+}
+
+ObjMesh makeQuadruped()
+{
+    // A body, a head and four legs, each a closed rounded box overlapping
+    // the body (their union is the solid): 1.29 m long (x), 1.1 m high and
+    // 0.4 m wide, the feet on y = 0, facing +x.
+    ObjMesh mesh;
+    addRoundedBox(mesh, {0.0, 0.78, 0.0}, {0.5, 0.22, 0.2}, 3.0, 16, 32);
+    addRoundedBox(mesh, {0.62, 0.98, 0.0}, {0.17, 0.12, 0.11}, 2.5, 12, 24);
+    for (const double x : {-0.36, 0.36})
+        for (const double z : {-0.12, 0.12})
+            addRoundedBox(mesh, {x, 0.34, z}, {0.065, 0.34, 0.065}, 4.0, 16, 16);
+    return mesh;
 }

@@ -33,3 +33,7 @@ ObjMesh makeRoundTable();
 // its hem 5 cm above the floor and its top row (the vertices at y = 2.45)
 // first; the texture repeats every metre.
 ObjMesh makeCurtain();
+
+// A quadruped standing on the floor y = 0, 1.29 m long along x and 1.1 m
+// high: a body, a head and four legs, closed rounded boxes that overlap.
+ObjMesh makeQuadruped();

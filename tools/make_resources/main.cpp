@@ -60,6 +60,7 @@ int main(int argc, char* argv[])
     ok &= writeMesh(folder, "tablecloth.obj", makeTablecloth(), "tablecloth level over the round table");
     ok &= writeMesh(folder, "round_table.obj", makeRoundTable(), "round table standing on the floor y = 0");
     ok &= writeMesh(folder, "curtain.obj", makeCurtain(), "curtain hanging from its top row");
+    ok &= writeMesh(folder, "quadruped.obj", makeQuadruped(), "quadruped standing on the floor y = 0");
     ok &= writeImage(folder, "ground.jpg", makeGround());
     const QImage fabric = makeFabric();
     ok &= writeImage(folder, "cloth_texture.jpg", fabric);
