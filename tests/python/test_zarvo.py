@@ -23,6 +23,9 @@ INPUT_ARGUMENTS = ["--press", f"Left@{PRESS_STEP}",
 
 # A cloth over a floor, with a ball in front that the Up key pushes into it.
 BALL_AND_FLOOR = Path(__file__).resolve().parents[1] / "sim" / "ball-and-floor.json"
+# A quadruped filled with a lattice, on a floor: its vertices follow the
+# lattice's nodes.
+QUADRUPED = Path(__file__).resolve().parents[2] / "resources" / "scenes" / "quadruped.json"
 
 
 def last_sample(folder, steps, threads, arguments, scene="cloth"):
@@ -60,6 +63,20 @@ def test_a_ball_pushed_into_the_cloth_gives_the_bits_of_zarvo_sim(tmp_path):
         if step == PRESS_STEP:
             assert body.press("Up")
         body.step()
+    assert np.array_equal(body.positions.astype(np.float32), expected)
+
+
+def test_a_filled_solid_pulled_by_the_mouse_gives_the_bits_of_zarvo_sim(tmp_path):
+    steps, vertex = 6, 100
+    expected = last_sample(tmp_path, steps, 2, ["--pull", f"{vertex}@2-4"], QUADRUPED)
+    body = zarvo.Simulation(QUADRUPED)
+    body.threads = 2
+    rest = body.positions
+    for step in range(1, steps + 1):
+        if 2 <= step <= 4:
+            body.pull(vertex)
+        body.step()
+    assert body.positions.shape == rest.shape
     assert np.array_equal(body.positions.astype(np.float32), expected)
 
 
