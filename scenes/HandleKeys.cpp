@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include <Eigen/Geometry>
+
 #include "scenes/SceneSetup.h"
 
 HandleKeys::HandleKeys(std::map<SceneKey, KeyAction> actions,
@@ -14,6 +16,7 @@ HandleKeys::HandleKeys(std::map<SceneKey, KeyAction> actions,
       handles_(std::move(handles)),
       scales_(handles_.size(), Eigen::Vector3d::Ones()),
       travels_(handles_.size(), Eigen::Vector3d::Zero()),
+      turns_(handles_.size(), Eigen::Vector3d::Zero()),
       colliders_(std::move(colliders)),
       colliderTravels_(colliders_ ? colliders_->colliders().size() : 0, Eigen::Vector3d::Zero())
 {
@@ -57,9 +60,9 @@ bool HandleKeys::refused(const KeyAction& action) const
     if (!action.limit)
         return false;
     const double limit = *action.limit;
-    if (action.kind == KeyAction::Kind::Move) {
-        // For a displacement along one axis the unit vector is exact, so
-        // the travel compared is exactly the summed displacement.
+    if (action.kind != KeyAction::Kind::Scale) {
+        // For a displacement (or a turn) along one axis the unit vector is
+        // exact, so the travel compared is exactly the summed amount.
         const Eigen::Vector3d direction = action.amount / action.amount.norm();
         return beyond((travelled(action) + action.amount).dot(direction), limit);
     }
@@ -74,7 +77,9 @@ bool HandleKeys::refused(const KeyAction& action) const
 
 const Eigen::Vector3d& HandleKeys::travelled(const KeyAction& action) const
 {
-    return action.collider ? colliderTravels_[*action.collider] : travels_[action.group];
+    if (action.collider)
+        return colliderTravels_[*action.collider];
+    return action.kind == KeyAction::Kind::Rotate ? turns_[action.group] : travels_[action.group];
 }
 
 void HandleKeys::apply(const KeyAction& action)
@@ -90,10 +95,17 @@ void HandleKeys::apply(const KeyAction& action)
         moveHandle(handle, Eigen::Matrix3d::Identity(), action.amount);
         return;
     }
-    scales_[action.group] = scales_[action.group].cwiseProduct(action.amount);
     const Eigen::Vector3d about = action.about ? *action.about
                                                : Eigen::Vector3d(handle.targets.rowwise().mean());
     Eigen::Matrix3d linear = Eigen::Matrix3d::Identity();
-    linear.diagonal() = action.amount;
+    if (action.kind == KeyAction::Kind::Rotate) {
+        turns_[action.group] += action.amount;
+        const double degrees = action.amount.norm();
+        linear = Eigen::AngleAxisd(degrees * std::acos(-1.0) / 180.0, action.amount / degrees)
+                     .toRotationMatrix();
+    } else {
+        scales_[action.group] = scales_[action.group].cwiseProduct(action.amount);
+        linear.diagonal() = action.amount;
+    }
     moveHandle(handle, linear, about - linear * about);
 }

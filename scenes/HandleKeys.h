@@ -45,6 +45,8 @@ private:
     std::vector<std::shared_ptr<Zarvo::HandleConstraint>> handles_;
     std::vector<Eigen::Vector3d> scales_;
     std::vector<Eigen::Vector3d> travels_;
+    // Each group's turns so far: the sum of the keys' axes times degrees.
+    std::vector<Eigen::Vector3d> turns_;
     std::shared_ptr<Zarvo::ColliderSet> colliders_;
     std::vector<Eigen::Vector3d> colliderTravels_;
 };

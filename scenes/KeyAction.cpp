@@ -41,3 +41,15 @@ KeyAction scaleAction(int group, const Eigen::Vector3d& factors,
     action.limit = limit;
     return action;
 }
+
+KeyAction rotateAction(int group, const Eigen::Vector3d& axis, double degrees,
+                       std::optional<Eigen::Vector3d> about, std::optional<double> limit)
+{
+    KeyAction action;
+    action.group = group;
+    action.kind = KeyAction::Kind::Rotate;
+    action.amount = degrees * axis;
+    action.about = about;
+    action.limit = limit;
+    return action;
+}

@@ -171,7 +171,7 @@ int indexOf(const JsonField& field, std::size_t count, const char* things)
 
 KeyAction readKeyAction(const JsonField& field, std::size_t groupCount, std::size_t colliderCount)
 {
-    field.expectKeys({"group", "collider", "move", "scale", "about", "limit"});
+    field.expectKeys({"group", "collider", "move", "scale", "rotate", "about", "limit"});
     KeyAction action;
     if (field.has("group") && field.has("collider"))
         field.fail("must have either group or collider");
@@ -181,14 +181,25 @@ KeyAction readKeyAction(const JsonField& field, std::size_t groupCount, std::siz
         action.group = indexOf(field["group"], groupCount, "pinned groups");
     else if (groupCount == 0)
         field.fail("must name a collider: the body has no pinned group");
-    if (field.has("move") == field.has("scale"))
-        field.fail("must have either move or scale");
-    if (action.collider && field.has("scale"))
-        field["scale"].fail("applies to groups only: a collider moves");
-    if (field.has("move")) {
+    if (field.has("move") + field.has("scale") + field.has("rotate") != 1)
+        field.fail("must have one of move, scale and rotate");
+    for (const char* kind : {"scale", "rotate"})
+        if (action.collider && field.has(kind))
+            field[kind].fail("applies to groups only: a collider moves");
+    if (field.has("rotate")) {
+        const JsonField rotate = field["rotate"];
+        rotate.expectKeys({"axis", "degrees"});
+        const Eigen::Vector3d axis = rotate["axis"].nonZeroVector();
+        const double degrees = rotate["degrees"].number();
+        if (!(degrees != 0.0))
+            rotate["degrees"].fail("must not be zero");
+        action = rotateAction(action.group, axis.stableNormalized(), degrees, std::nullopt);
+        if (field.has("about"))
+            action.about = field["about"].vector();
+    } else if (field.has("move")) {
         action.amount = field["move"].nonZeroVector();
         if (field.has("about"))
-            field["about"].fail("applies to scale only");
+            field["about"].fail("applies to scale and rotate only");
     } else {
         action.kind = KeyAction::Kind::Scale;
         const JsonField scale = field["scale"];

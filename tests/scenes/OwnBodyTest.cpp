@@ -2,6 +2,8 @@
 // project made on the defaults, and broken scene files.
 #include <gtest/gtest.h>
 
+#include <Eigen/Geometry>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -205,6 +207,34 @@ TEST(SceneFilePage, ItsExampleIsAValidSceneWithEveryField)
     EXPECT_EQ(flag.body().handles[0]->indices.size(), 41u);
     EXPECT_EQ(flag.body().handles[1]->indices, (std::vector<int>{700, 710}));
     EXPECT_TRUE(flag.press(SceneKey::Down));
+}
+
+TEST(SceneFileKeys, ARotateKeyTurnsItsGroupAboutItsCentreUntilItsLimit)
+{
+    const std::string mesh = "\"mesh\": \"" ZARVO_RESOURCE_DIR "/cloth_mesh.obj\"";
+    SceneSimulation twist(writeFile("twist.json", "{" + mesh + R"(, "pins": [{"indices": [0, 40]}],
+        "keys": {"Left": {"rotate": {"axis": [0, 0, 2], "degrees": 30}, "limit": 60},
+                 "Right": {"rotate": {"axis": [0, 0, 1], "degrees": -30}, "about": [0, 0, 0]}}})"),
+                          "");
+    const Eigen::Matrix3Xd start = twist.body().handles[0]->targets;
+    const Eigen::Vector3d centre = start.rowwise().mean();
+    const Eigen::Matrix3d turn = Eigen::AngleAxisd(std::acos(-1.0) / 6, Eigen::Vector3d::UnitZ()).toRotationMatrix();
+    EXPECT_TRUE(twist.press(SceneKey::Left));
+    const Eigen::Matrix3Xd turned = (turn * (start.colwise() - centre)).colwise() + centre;
+    EXPECT_LT((twist.body().handles[0]->targets - turned).cwiseAbs().maxCoeff(), 1e-12);
+    EXPECT_TRUE(twist.press(SceneKey::Left));
+    EXPECT_FALSE(twist.press(SceneKey::Left)) << "90 degrees passes the limit of 60";
+    // Turning back about the origin frees the limit again.
+    EXPECT_TRUE(twist.press(SceneKey::Right));
+    EXPECT_TRUE(twist.press(SceneKey::Left));
+
+    const auto key = [&](const std::string& action) {
+        return refusal("{" + mesh + ", \"keys\": {\"Up\": " + action + "}}");
+    };
+    EXPECT_EQ(key(R"({"rotate": {"axis": [0, 0, 0], "degrees": 5}})"), "keys.Up.rotate.axis must not be zero");
+    EXPECT_EQ(key(R"({"rotate": {"axis": [1, 0, 0], "degrees": 5}, "move": [1, 0, 0]})"),
+              "keys.Up must have one of move, scale and rotate");
+    EXPECT_EQ(key(R"({"rotate": {"axis": [1, 0, 0], "degrees": 0}})"), "keys.Up.rotate.degrees must not be zero");
 }
 
 TEST(SceneFileRefusals, NameTheFieldAndWhatIsWrong)
