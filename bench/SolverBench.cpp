@@ -212,6 +212,21 @@ void registerScenes()
 #endif
 
 #ifdef ZARVO_BENCH_SCENES
+// Each iteration times `measured` and `reference` in turn, twice, so that
+// both see the same machine; the iteration's time is the last `measured`.
+void timeInTurns(benchmark::State& state, const std::function<void()>& measured,
+                 const std::function<void()>& reference, std::vector<double>& measuredMs,
+                 std::vector<double>& referenceMs)
+{
+    for (auto _ : state) {
+        for (int k = 0; k < 2; ++k) {
+            measuredMs.push_back(millisecondsOf(measured));
+            referenceMs.push_back(millisecondsOf(reference));
+        }
+        state.SetIterationTime(measuredMs.back() / 1000.0);
+    }
+}
+
 using ColliderMaker = std::function<std::vector<Zarvo::Collider>(double thickness)>;
 
 // A torus lying flat about the y axis through `centre`, of `around` x
@@ -273,13 +288,8 @@ void stepWithColliders(benchmark::State& state, int side, const ColliderMaker& m
         free.solver->step();
     }
     std::vector<double> stepMs, freeMs;
-    for (auto _ : state) {
-        for (int k = 0; k < 2; ++k) {
-            stepMs.push_back(millisecondsOf([&] { touching.solver->step(); }));
-            freeMs.push_back(millisecondsOf([&] { free.solver->step(); }));
-        }
-        state.SetIterationTime(stepMs.back() / 1000.0);
-    }
+    timeInTurns(
+        state, [&] { touching.solver->step(); }, [&] { free.solver->step(); }, stepMs, freeMs);
     omp_set_num_threads(previousThreads);
     state.counters["vertices"] = static_cast<double>(touching.solver->points.cols());
     state.counters["step_ms"] = median(stepMs);
@@ -401,16 +411,13 @@ void stepFilledSolid(benchmark::State& state, int threads)
     for (SceneBody* body : {&withSurface, &latticeAlone})
         body->solver->setThreadCount(threads);
     std::vector<double> stepMs, latticeMs;
-    for (auto _ : state) {
-        for (int k = 0; k < 2; ++k) {
-            stepMs.push_back(millisecondsOf([&] {
-                stepScene(*withSurface.solver, *withSurface.clickForce, -1, 1,
-                          withSurface.lattice.get(), embedded);
-            }));
-            latticeMs.push_back(millisecondsOf([&] { latticeAlone.solver->step(); }));
-        }
-        state.SetIterationTime(stepMs.back() / 1000.0);
-    }
+    timeInTurns(
+        state,
+        [&] {
+            stepScene(*withSurface.solver, *withSurface.clickForce, -1, 1,
+                      withSurface.lattice.get(), embedded);
+        },
+        [&] { latticeAlone.solver->step(); }, stepMs, latticeMs);
     omp_set_num_threads(previousThreads);
     state.counters["nodes"] = static_cast<double>(solid->nodes.cols());
     state.counters["vertices"] = static_cast<double>(vertices.cols());
