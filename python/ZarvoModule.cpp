@@ -19,6 +19,7 @@
 
 #include "scenes/BodyMesh.h"
 #include "scenes/KeyAction.h"
+#include "scenes/MeshMeasures.h"
 #include "scenes/ResourceError.h"
 #include "scenes/RunLimits.h"
 #include "scenes/SceneSimulation.h"
@@ -39,17 +40,10 @@ using Triangle = std::array<std::int64_t, 3>;
 // window draws them.
 std::vector<Triangle> bodyTriangles(const surface_mesh::Surface_mesh& mesh)
 {
-    std::vector<Triangle> triangles;
-    triangles.reserve(mesh.face_count());
-    for (const auto f : mesh.faces()) {
-        Triangle triangle{};
-        std::size_t corners = 0;
-        for (const auto v : mesh.vertices(f))
-            if (corners++ < triangle.size())
-                triangle[corners - 1] = v.idx();
-        if (corners == triangle.size())
-            triangles.push_back(triangle);
-    }
+    const std::vector<std::array<int, 3>> corners = meshTriangles(mesh);
+    std::vector<Triangle> triangles(corners.size());
+    for (std::size_t t = 0; t < corners.size(); ++t)
+        std::copy(corners[t].begin(), corners[t].end(), triangles[t].begin());
     return triangles;
 }
 

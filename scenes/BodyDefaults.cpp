@@ -6,6 +6,7 @@
 
 #include "scenes/MeshMeasures.h"
 #include "solids/TetMeasures.h"
+#include "solids/UnionFind.h"
 #include "solver/MeshAdapters.h"
 
 namespace {
@@ -49,15 +50,6 @@ double area(const Surface_mesh& mesh)
     return masses.sum();
 }
 
-Eigen::Matrix3Xd positions(const Surface_mesh& mesh)
-{
-    Eigen::Matrix3Xd points(3, mesh.vertex_count());
-    for (const auto v : mesh.vertices())
-        for (int c = 0; c < 3; ++c)
-            points(c, v.idx()) = mesh.position(v)[c];
-    return points;
-}
-
 // What carries the body's mass at density 1: its area, or a solid's volume
 // (a filled surface's, its lattice's).
 double measure(const Surface_mesh& mesh, const SceneRecipe& recipe)
@@ -66,7 +58,7 @@ double measure(const Surface_mesh& mesh, const SceneRecipe& recipe)
         return Zarvo::lumpedMasses(recipe.solid->nodes, recipe.solid->tetrahedra).sum();
     if (recipe.tetrahedra.empty())
         return area(mesh);
-    return Zarvo::lumpedMasses(positions(mesh), recipe.tetrahedra).sum();
+    return Zarvo::lumpedMasses(vertexPositions(mesh), recipe.tetrahedra).sum();
 }
 
 Eigen::Vector3d viewDirection()
@@ -78,29 +70,18 @@ Eigen::Vector3d viewDirection()
 // joined by the mesh's edges and by `tetrahedra`.
 std::vector<int> pieces(const Surface_mesh& mesh, const std::vector<Zarvo::Tetrahedron>& tetrahedra)
 {
-    std::vector<int> parent(mesh.vertex_count());
-    for (std::size_t i = 0; i < parent.size(); ++i)
-        parent[i] = static_cast<int>(i);
-    const auto root = [&parent](int i) {
-        while (parent[i] != i)
-            i = parent[i] = parent[parent[i]];
-        return i;
-    };
-    const auto join = [&](int a, int b) {
-        a = root(a);
-        b = root(b);
-        parent[std::max(a, b)] = std::min(a, b);
-    };
+    const std::size_t vertices = mesh.vertex_count();
+    Zarvo::UnionFind sets(vertices);
     for (const auto e : mesh.edges())
-        join(mesh.to_vertex(mesh.halfedge(e, 0)).idx(), mesh.to_vertex(mesh.halfedge(e, 1)).idx());
+        sets.join(mesh.to_vertex(mesh.halfedge(e, 0)).idx(), mesh.to_vertex(mesh.halfedge(e, 1)).idx());
     for (const Zarvo::Tetrahedron& tetrahedron : tetrahedra)
         for (int k = 1; k < 4; ++k)
-            join(tetrahedron[0], tetrahedron[k]);
-    std::vector<int> number(parent.size(), -1);
-    std::vector<int> piece(parent.size());
+            sets.join(tetrahedron[0], tetrahedron[k]);
+    std::vector<int> number(vertices, -1);
+    std::vector<int> piece(vertices);
     int count = 0;
-    for (std::size_t i = 0; i < parent.size(); ++i) {
-        const int r = root(static_cast<int>(i));
+    for (std::size_t i = 0; i < vertices; ++i) {
+        const std::size_t r = sets.root(i);
         if (number[r] < 0)
             number[r] = count++;
         piece[i] = number[r];

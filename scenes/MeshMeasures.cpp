@@ -19,6 +19,31 @@ bool isFinite(const Point& p)
 
 } // namespace
 
+Eigen::Matrix3Xd vertexPositions(const Surface_mesh& mesh)
+{
+    Eigen::Matrix3Xd points(3, mesh.vertex_count());
+    for (const auto v : mesh.vertices())
+        for (int c = 0; c < 3; ++c)
+            points(c, v.idx()) = mesh.position(v)[c];
+    return points;
+}
+
+std::vector<std::array<int, 3>> meshTriangles(const Surface_mesh& mesh)
+{
+    std::vector<std::array<int, 3>> triangles;
+    triangles.reserve(mesh.face_count());
+    for (const auto f : mesh.faces()) {
+        std::array<int, 3> triangle{};
+        std::size_t corners = 0;
+        for (const auto v : mesh.vertices(f))
+            if (corners++ < triangle.size())
+                triangle[corners - 1] = v.idx();
+        if (corners == triangle.size())
+            triangles.push_back(triangle);
+    }
+    return triangles;
+}
+
 bool allFinite(const Surface_mesh& mesh)
 {
     for (const auto v : mesh.vertices())

@@ -1,8 +1,19 @@
 #pragma once
 
+#include <array>
+#include <vector>
+
+#include <Eigen/Core>
+
 #include "surface_mesh/Surface_mesh.h"
 
 // Measures of a mesh that scene set-up decides by.
+
+// Every vertex's position, 3 x n in the vertices' order.
+Eigen::Matrix3Xd vertexPositions(const surface_mesh::Surface_mesh& mesh);
+
+// The corners of every face that is a triangle, in the faces' order.
+std::vector<std::array<int, 3>> meshTriangles(const surface_mesh::Surface_mesh& mesh);
 
 // Whether every vertex coordinate is finite.
 bool allFinite(const surface_mesh::Surface_mesh& mesh);

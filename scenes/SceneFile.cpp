@@ -12,6 +12,7 @@
 #include "scenes/BodyMesh.h"
 #include "scenes/JsonField.h"
 #include "scenes/ResourceError.h"
+#include "scenes/MeshMeasures.h"
 #include "scenes/SceneColliders.h"
 #include "scenes/RunLimits.h"
 #include "scenes/SceneSetup.h"
@@ -265,22 +266,9 @@ std::shared_ptr<const Zarvo::FilledSolid> readSolid(const JsonField& field, cons
         if (closing > 2.0)
             field["closing"].fail("must be at most 2 (cells)");
     }
-    Eigen::Matrix3Xd vertices(3, mesh.vertex_count());
-    for (const auto v : mesh.vertices())
-        vertices.col(v.idx()) = positionOf(mesh, v);
-    std::vector<std::array<int, 3>> triangles;
-    triangles.reserve(mesh.face_count());
-    for (const auto f : mesh.faces()) {
-        std::array<int, 3> corners{};
-        int k = 0;
-        for (const auto v : mesh.vertices(f))
-            if (k < 3)
-                corners[k++] = v.idx();
-        triangles.push_back(corners);
-    }
     try {
-        return std::make_shared<const Zarvo::FilledSolid>(
-            Zarvo::fillSurface(vertices, triangles, cells, closing, meshPath));
+        return std::make_shared<const Zarvo::FilledSolid>(Zarvo::fillSurface(
+            vertexPositions(mesh), meshTriangles(mesh), cells, closing, meshPath));
     } catch (const Zarvo::SolidFillError& error) {
         field.fail(std::string("cannot be filled: ") + error.what());
     }

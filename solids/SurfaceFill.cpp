@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numeric>
 
 #include "solids/InsideVoxels.h"
 #include "solids/SolidFillError.h"
 #include "solids/TetMeasures.h"
+#include "solids/UnionFind.h"
 
 namespace Zarvo {
 
@@ -39,31 +39,6 @@ std::array<int, 3> cornerOffset(int c)
 // so that every one is positively oriented.
 constexpr int cubeTetrahedra[6][4] = {{0, 1, 3, 7}, {0, 5, 1, 7}, {0, 3, 2, 7},
                                       {0, 2, 6, 7}, {0, 4, 5, 7}, {0, 6, 4, 7}};
-
-class UnionFind
-{
-public:
-    explicit UnionFind(std::size_t count) : parent_(count)
-    {
-        std::iota(parent_.begin(), parent_.end(), 0);
-    }
-    std::size_t root(std::size_t i)
-    {
-        while (parent_[i] != i)
-            i = parent_[i] = parent_[parent_[i]];
-        return i;
-    }
-    void join(std::size_t a, std::size_t b)
-    {
-        a = root(a);
-        b = root(b);
-        if (a != b)
-            parent_[std::max(a, b)] = std::min(a, b);
-    }
-
-private:
-    std::vector<std::size_t> parent_;
-};
 
 struct Lattice
 {
