@@ -79,6 +79,202 @@ Lattice latticeAround(const Eigen::Matrix3Xd& vertices, int cells)
     return lattice;
 }
 
+
+using Voxel = std::array<int, 3>;
+
+// Calls `visit` for `at` and each of its 26 neighbours.
+template <class Visit>
+void forNeighbourhood(const Voxel& at, Visit visit)
+{
+    for (int dz = -1; dz <= 1; ++dz)
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                visit(Voxel{at[0] + dx, at[1] + dy, at[2] + dz});
+}
+
+// The inside's voxels of every cube, labelled by their 26-connected piece
+// within the cube: each piece is a copy of the cube.
+struct CubeCopies
+{
+    // Per voxel: its piece in its cube, noPiece outside.
+    std::vector<std::uint8_t> piece;
+    // Per cube: its first copy; then the copy count.
+    std::vector<int> firstCopy;
+    // Per copy: its cube.
+    std::vector<Voxel> cube;
+    // Cubes with at least one copy.
+    int cubesKept = 0;
+
+    // The copy that voxel `at` belongs to, or -1 outside.
+    int copyAt(const Lattice& lattice, const Voxel& at) const
+    {
+        const std::uint8_t p = piece[lattice.voxelIndex(at[0], at[1], at[2])];
+        if (p == noPiece)
+            return -1;
+        const int k = lattice.voxelsPerCell;
+        return firstCopy[lattice.cubeIndex(at[0] / k, at[1] / k, at[2] / k)] + p;
+    }
+};
+
+// Labels the inside's voxels in cube `cube` by piece, 0, 1, ...; returns
+// the count. `front` is room for the flood.
+int labelPieces(const Lattice& lattice, const InsideVoxels& inside, const Voxel& cube,
+                std::vector<std::uint8_t>& piece, std::vector<Voxel>& front)
+{
+    const int k = lattice.voxelsPerCell;
+    const Voxel lo = {cube[0] * k, cube[1] * k, cube[2] * k};
+    const auto unlabelledInside = [&](const Voxel& at) {
+        for (int c = 0; c < 3; ++c)
+            if (at[c] < lo[c] || at[c] >= lo[c] + k)
+                return false;
+        return piece[lattice.voxelIndex(at[0], at[1], at[2])] == noPiece
+               && inside.inside(at[0], at[1], at[2]);
+    };
+    int pieces = 0;
+    for (int a = lo[2]; a < lo[2] + k; ++a)
+        for (int b = lo[1]; b < lo[1] + k; ++b)
+            for (int c = lo[0]; c < lo[0] + k; ++c) {
+                if (!unlabelledInside({c, b, a}))
+                    continue;
+                const auto label = static_cast<std::uint8_t>(pieces++);
+                piece[lattice.voxelIndex(c, b, a)] = label;
+                front.push_back({c, b, a});
+                while (!front.empty()) {
+                    const Voxel at = front.back();
+                    front.pop_back();
+                    forNeighbourhood(at, [&](const Voxel& next) {
+                        if (unlabelledInside(next)) {
+                            piece[lattice.voxelIndex(next[0], next[1], next[2])] = label;
+                            front.push_back(next);
+                        }
+                    });
+                }
+            }
+    return pieces;
+}
+
+CubeCopies copiesOfCubes(const Lattice& lattice, const InsideVoxels& inside)
+{
+    CubeCopies copies;
+    copies.piece.assign(
+        static_cast<std::size_t>(lattice.voxels[0]) * lattice.voxels[1] * lattice.voxels[2], noPiece);
+    const std::size_t cubeCount =
+        static_cast<std::size_t>(lattice.cubes[0]) * lattice.cubes[1] * lattice.cubes[2];
+    copies.firstCopy.assign(cubeCount + 1, 0);
+    std::vector<Voxel> front;
+    for (int ck = 0; ck < lattice.cubes[2]; ++ck)
+        for (int cj = 0; cj < lattice.cubes[1]; ++cj)
+            for (int ci = 0; ci < lattice.cubes[0]; ++ci) {
+                copies.firstCopy[lattice.cubeIndex(ci, cj, ck)] = static_cast<int>(copies.cube.size());
+                const int pieces = labelPieces(lattice, inside, {ci, cj, ck}, copies.piece, front);
+                copies.cube.insert(copies.cube.end(), pieces, Voxel{ci, cj, ck});
+                copies.cubesKept += pieces > 0;
+            }
+    copies.firstCopy[cubeCount] = static_cast<int>(copies.cube.size());
+    return copies;
+}
+
+// Joins the corners that copy `from` of cube `a` shares with copy `to` of
+// the neighbouring cube `b`, as slots 8 x copy + corner.
+void joinSharedCorners(UnionFind& slots, int from, const Voxel& a, int to, const Voxel& b)
+{
+    for (int corner = 0; corner < 8; ++corner) {
+        const auto offset = cornerOffset(corner);
+        int other = 0;
+        bool shared = true;
+        for (int c = 0; c < 3; ++c) {
+            const int o = a[c] + offset[c] - b[c];
+            shared = shared && (o == 0 || o == 1);
+            if (o == 1)
+                other |= 1 << c;
+        }
+        if (shared)
+            slots.join(8 * static_cast<std::size_t>(from) + corner,
+                       8 * static_cast<std::size_t>(to) + other);
+    }
+}
+
+// Every copy's corners, joined where neighbouring copies' voxels touch
+// (26-connected): those copies share the corners their cubes share.
+UnionFind sharedCorners(const Lattice& lattice, const CubeCopies& copies)
+{
+    const int k = lattice.voxelsPerCell;
+    UnionFind slots(8 * copies.cube.size());
+    for (int z = 0; z < lattice.voxels[2]; ++z)
+        for (int y = 0; y < lattice.voxels[1]; ++y)
+            for (int x = 0; x < lattice.voxels[0]; ++x) {
+                const int from = copies.copyAt(lattice, {x, y, z});
+                const bool onSide = x % k == 0 || y % k == 0 || z % k == 0 || x % k == k - 1
+                                    || y % k == k - 1 || z % k == k - 1;
+                if (from < 0 || !onSide)
+                    continue;
+                forNeighbourhood({x, y, z}, [&](const Voxel& next) {
+                    for (int c = 0; c < 3; ++c)
+                        if (next[c] < 0 || next[c] >= lattice.voxels[c])
+                            return;
+                    const int to = copies.copyAt(lattice, next);
+                    if (to > from && copies.cube[to] != copies.cube[from])
+                        joinSharedCorners(slots, from, copies.cube[from], to, copies.cube[to]);
+                });
+            }
+    return slots;
+}
+
+// The node of every slot (8 x copy + corner), numbered in the order of each
+// node's first slot, and the nodes' positions.
+std::vector<int> numberNodes(const Lattice& lattice, const CubeCopies& copies, Eigen::Matrix3Xd& nodes)
+{
+    UnionFind slots = sharedCorners(lattice, copies);
+    std::vector<int> nodeOfSlot(8 * copies.cube.size(), -1);
+    std::vector<Eigen::Vector3d> positions;
+    for (std::size_t slot = 0; slot < nodeOfSlot.size(); ++slot) {
+        const std::size_t root = slots.root(slot);
+        if (nodeOfSlot[root] < 0) {
+            nodeOfSlot[root] = static_cast<int>(positions.size());
+            const Voxel& cube = copies.cube[slot / 8];
+            const auto offset = cornerOffset(static_cast<int>(slot % 8));
+            Eigen::Vector3d at;
+            for (int c = 0; c < 3; ++c)
+                at[c] = lattice.origin[c] + lattice.cell * (cube[c] + offset[c]);
+            positions.push_back(at);
+        }
+        nodeOfSlot[slot] = nodeOfSlot[root];
+    }
+    nodes.resize(3, static_cast<Eigen::Index>(positions.size()));
+    for (std::size_t n = 0; n < positions.size(); ++n)
+        nodes.col(static_cast<Eigen::Index>(n)) = positions[n];
+    return nodeOfSlot;
+}
+
+// The copy whose piece holds `point`: its voxel's, or the nearest piece of
+// its cube when rounding left its voxel outside; -1 for none.
+int copyHolding(const Lattice& lattice, const CubeCopies& copies, const Eigen::Vector3d& point)
+{
+    const int k = lattice.voxelsPerCell;
+    const Eigen::Vector3d local = (point - lattice.origin) / (lattice.cell / k);
+    Voxel at;
+    for (int c = 0; c < 3; ++c)
+        at[c] = std::clamp(static_cast<int>(std::floor(local[c])), 0, lattice.voxels[c] - 1);
+    const int copy = copies.copyAt(lattice, at);
+    if (copy >= 0)
+        return copy;
+    int best = -1;
+    long nearest = 0;
+    const Voxel lo = {at[0] / k * k, at[1] / k * k, at[2] / k * k};
+    for (int z = lo[2]; z < lo[2] + k; ++z)
+        for (int y = lo[1]; y < lo[1] + k; ++y)
+            for (int x = lo[0]; x < lo[0] + k; ++x) {
+                const int c = copies.copyAt(lattice, {x, y, z});
+                const long d = (x - at[0]) * (x - at[0]) + (y - at[1]) * (y - at[1])
+                               + (z - at[2]) * (z - at[2]);
+                if (c >= 0 && (best < 0 || d < nearest)) {
+                    best = c;
+                    nearest = d;
+                }
+            }
+    return best;
+}
+
 }  // namespace
 
 FilledSolid fillSurface(const Eigen::Matrix3Xd& vertices,
@@ -92,170 +288,32 @@ FilledSolid fillSurface(const Eigen::Matrix3Xd& vertices,
     const Lattice lattice = latticeAround(vertices, cells);
     if (!(lattice.cell > 0.0))
         throw SolidFillError(name + " is a single point: it has no size to fill");
-    const int k = lattice.voxelsPerCell;
-    const double voxel = lattice.cell / k;
+    const double voxel = lattice.cell / lattice.voxelsPerCell;
     const InsideVoxels inside(vertices, triangles, lattice.origin, voxel, lattice.voxels,
                               closing * lattice.cell);
     if (inside.hasHoles() && !inside.enclosesVolume())
         throw SolidFillError(name + " has holes that closing by " + std::to_string(closing).substr(0, 4)
                              + " of a cell leaves open: it encloses nothing to fill");
 
-    // The pieces of each cube: the inside's voxels in it, 26-connected.
-    std::vector<std::uint8_t> piece(
-        static_cast<std::size_t>(lattice.voxels[0]) * lattice.voxels[1] * lattice.voxels[2], noPiece);
-    const std::size_t cubeCount =
-        static_cast<std::size_t>(lattice.cubes[0]) * lattice.cubes[1] * lattice.cubes[2];
-    std::vector<int> firstCopy(cubeCount + 1, 0);
-    std::vector<std::array<int, 3>> copyCube;
-    std::vector<std::array<int, 3>> front;
+    const CubeCopies copies = copiesOfCubes(lattice, inside);
     FilledSolid solid;
-    for (int ck = 0; ck < lattice.cubes[2]; ++ck)
-        for (int cj = 0; cj < lattice.cubes[1]; ++cj)
-            for (int ci = 0; ci < lattice.cubes[0]; ++ci) {
-                const std::size_t cube = lattice.cubeIndex(ci, cj, ck);
-                firstCopy[cube] = static_cast<int>(copyCube.size());
-                int pieces = 0;
-                const int lo[3] = {ci * k, cj * k, ck * k};
-                for (int a = lo[2]; a < lo[2] + k; ++a)
-                    for (int b = lo[1]; b < lo[1] + k; ++b)
-                        for (int c = lo[0]; c < lo[0] + k; ++c) {
-                            if (piece[lattice.voxelIndex(c, b, a)] != noPiece || !inside.inside(c, b, a))
-                                continue;
-                            const auto label = static_cast<std::uint8_t>(pieces++);
-                            piece[lattice.voxelIndex(c, b, a)] = label;
-                            front.push_back({c, b, a});
-                            while (!front.empty()) {
-                                const auto at = front.back();
-                                front.pop_back();
-                                for (int dz = -1; dz <= 1; ++dz)
-                                    for (int dy = -1; dy <= 1; ++dy)
-                                        for (int dx = -1; dx <= 1; ++dx) {
-                                            const int x = at[0] + dx, y = at[1] + dy, z = at[2] + dz;
-                                            if (x < lo[0] || y < lo[1] || z < lo[2] || x >= lo[0] + k
-                                                || y >= lo[1] + k || z >= lo[2] + k)
-                                                continue;
-                                            std::uint8_t& p = piece[lattice.voxelIndex(x, y, z)];
-                                            if (p == noPiece && inside.inside(x, y, z)) {
-                                                p = label;
-                                                front.push_back({x, y, z});
-                                            }
-                                        }
-                            }
-                        }
-                for (int p = 0; p < pieces; ++p)
-                    copyCube.push_back({ci, cj, ck});
-                if (pieces > 0) {
-                    ++solid.cubes;
-                    solid.copies += pieces - 1;
-                }
-            }
-    firstCopy[cubeCount] = static_cast<int>(copyCube.size());
-    const auto copyAt = [&](int x, int y, int z) {
-        const std::uint8_t p = piece[lattice.voxelIndex(x, y, z)];
-        if (p == noPiece)
-            return -1;
-        return firstCopy[lattice.cubeIndex(x / k, y / k, z / k)] + p;
-    };
-
-    // Neighbouring copies whose voxels touch (26-connected) share the
-    // corners their cubes share.
-    UnionFind slots(8 * copyCube.size());
-    for (int z = 0; z < lattice.voxels[2]; ++z)
-        for (int y = 0; y < lattice.voxels[1]; ++y)
-            for (int x = 0; x < lattice.voxels[0]; ++x) {
-                const int from = copyAt(x, y, z);
-                if (from < 0)
-                    continue;
-                const bool onSide = x % k == 0 || y % k == 0 || z % k == 0 || x % k == k - 1
-                                    || y % k == k - 1 || z % k == k - 1;
-                if (!onSide)
-                    continue;
-                for (int dz = -1; dz <= 1; ++dz)
-                    for (int dy = -1; dy <= 1; ++dy)
-                        for (int dx = -1; dx <= 1; ++dx) {
-                            const int nx = x + dx, ny = y + dy, nz = z + dz;
-                            if (nx < 0 || ny < 0 || nz < 0 || nx >= lattice.voxels[0]
-                                || ny >= lattice.voxels[1] || nz >= lattice.voxels[2])
-                                continue;
-                            const int to = copyAt(nx, ny, nz);
-                            if (to <= from || copyCube[to] == copyCube[from])
-                                continue;
-                            const auto& a = copyCube[from];
-                            const auto& b = copyCube[to];
-                            for (int corner = 0; corner < 8; ++corner) {
-                                const auto offset = cornerOffset(corner);
-                                int other = 0;
-                                bool shared = true;
-                                for (int c = 0; c < 3; ++c) {
-                                    const int o = a[c] + offset[c] - b[c];
-                                    shared = shared && (o == 0 || o == 1);
-                                    if (o == 1)
-                                        other |= 1 << c;
-                                }
-                                if (shared)
-                                    slots.join(8 * static_cast<std::size_t>(from) + corner,
-                                               8 * static_cast<std::size_t>(to) + other);
-                            }
-                        }
-            }
-
-    // Nodes in the order of their first slot.
-    std::vector<int> nodeOfSlot(8 * copyCube.size(), -1);
-    std::vector<Eigen::Vector3d> positions;
-    for (std::size_t slot = 0; slot < nodeOfSlot.size(); ++slot) {
-        const std::size_t root = slots.root(slot);
-        if (nodeOfSlot[root] < 0) {
-            nodeOfSlot[root] = static_cast<int>(positions.size());
-            const auto& cube = copyCube[slot / 8];
-            const auto offset = cornerOffset(static_cast<int>(slot % 8));
-            Eigen::Vector3d at;
-            for (int c = 0; c < 3; ++c)
-                at[c] = lattice.origin[c] + lattice.cell * (cube[c] + offset[c]);
-            positions.push_back(at);
-        }
-        nodeOfSlot[slot] = nodeOfSlot[root];
-    }
-    solid.nodes.resize(3, static_cast<Eigen::Index>(positions.size()));
-    for (std::size_t n = 0; n < positions.size(); ++n)
-        solid.nodes.col(static_cast<Eigen::Index>(n)) = positions[n];
+    solid.cubes = copies.cubesKept;
+    solid.copies = static_cast<int>(copies.cube.size()) - copies.cubesKept;
     solid.cell = lattice.cell;
-
+    const std::vector<int> nodeOfSlot = numberNodes(lattice, copies, solid.nodes);
     const auto node = [&](std::size_t copy, int corner) { return nodeOfSlot[8 * copy + corner]; };
-    solid.tetrahedra.reserve(6 * copyCube.size());
-    for (std::size_t copy = 0; copy < copyCube.size(); ++copy)
+    solid.tetrahedra.reserve(6 * copies.cube.size());
+    for (std::size_t copy = 0; copy < copies.cube.size(); ++copy)
         for (const auto& t : cubeTetrahedra)
             solid.tetrahedra.push_back(
                 {node(copy, t[0]), node(copy, t[1]), node(copy, t[2]), node(copy, t[3])});
 
-    // Each vertex in its voxel's piece, or the nearest piece of its cube
-    // when rounding left its voxel outside.
     for (Eigen::Index v = 0; v < vertices.cols(); ++v) {
-        const Eigen::Vector3d local = (vertices.col(v) - lattice.origin) / voxel;
-        std::array<int, 3> at;
-        for (int c = 0; c < 3; ++c)
-            at[c] = std::clamp(static_cast<int>(std::floor(local[c])), 0, lattice.voxels[c] - 1);
-        int copy = copyAt(at[0], at[1], at[2]);
-        if (copy < 0) {
-            int best = -1;
-            long nearest = 0;
-            const int lo[3] = {at[0] / k * k, at[1] / k * k, at[2] / k * k};
-            for (int z = lo[2]; z < lo[2] + k; ++z)
-                for (int y = lo[1]; y < lo[1] + k; ++y)
-                    for (int x = lo[0]; x < lo[0] + k; ++x) {
-                        const int c = copyAt(x, y, z);
-                        const long d = (x - at[0]) * (x - at[0]) + (y - at[1]) * (y - at[1])
-                                       + (z - at[2]) * (z - at[2]);
-                        if (c >= 0 && (best < 0 || d < nearest)) {
-                            best = c;
-                            nearest = d;
-                        }
-                    }
-            copy = best;
-        }
+        const int copy = copyHolding(lattice, copies, vertices.col(v));
         if (copy < 0)
             throw SolidFillError(name + ": vertex " + std::to_string(v)
                                  + " lies in no filled cube");
-        const auto& cube = copyCube[copy];
+        const Voxel& cube = copies.cube[copy];
         std::array<double, 3> t;
         for (int c = 0; c < 3; ++c)
             t[c] = std::clamp((vertices(c, v) - lattice.origin[c]) / lattice.cell - cube[c], 0.0, 1.0);
