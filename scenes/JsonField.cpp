@@ -49,6 +49,23 @@ std::vector<JsonField> JsonField::elements(std::size_t least) const
     return result;
 }
 
+bool JsonField::isBoolean() const
+{
+    return value_.is_boolean();
+}
+
+bool JsonField::isObject() const
+{
+    return value_.is_object();
+}
+
+bool JsonField::boolean() const
+{
+    if (!value_.is_boolean())
+        fail("must be true or false");
+    return value_.get<bool>();
+}
+
 std::string JsonField::string() const
 {
     if (!value_.is_string())

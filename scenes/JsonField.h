@@ -25,6 +25,10 @@ public:
     std::vector<JsonField> elements(std::size_t least = 0) const;
 
     std::string string() const;
+    bool isBoolean() const;
+    bool isObject() const;
+    // true or false.
+    bool boolean() const;
     // A finite number.
     double number() const;
     // A finite number, not negative.

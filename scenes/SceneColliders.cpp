@@ -127,6 +127,31 @@ double defaultThickness(const Surface_mesh& body)
     return std::min(0.25 * meanEdgeLength(body), 0.01 * boundingBoxDiagonal(body));
 }
 
+void readSelfContact(const JsonField& root, const Surface_mesh& body, SceneRecipe& recipe)
+{
+    if (!root.has("self_contact"))
+        return;
+    const JsonField field = root["self_contact"];
+    if (!field.isBoolean() && !field.isObject())
+        field.fail("must be true, false or an object");
+    recipe.selfContact = !field.isBoolean() || field.boolean();
+    if (!recipe.selfContact)
+        return;
+    if (!recipe.tetrahedra.empty())
+        field.fail("applies to surface meshes: a tetrahedral mesh is a solid");
+    if (recipe.solid)
+        field.fail("applies to surface meshes: a filled solid keeps its shape");
+    recipe.selfThickness = defaultThickness(body);
+    recipe.selfFriction = defaultFriction;
+    if (field.isObject()) {
+        field.expectKeys({"thickness", "friction"});
+        if (field.has("thickness"))
+            recipe.selfThickness = field["thickness"].positive();
+        if (field.has("friction"))
+            recipe.selfFriction = field["friction"].nonNegative();
+    }
+}
+
 void readColliders(const JsonField& root, const std::string& sceneFile, const Surface_mesh& body,
                    SceneRecipe& recipe)
 {

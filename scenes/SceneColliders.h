@@ -14,6 +14,12 @@
 void readColliders(const JsonField& root, const std::string& sceneFile,
                    const surface_mesh::Surface_mesh& body, SceneRecipe& recipe);
 
+// Reads the "self_contact" field (true, false or {"thickness", "friction"},
+// each defaulting as for colliders) into the recipe; a solid body is
+// refused. Throws ResourceError naming the file and the field.
+void readSelfContact(const JsonField& root, const surface_mesh::Surface_mesh& body,
+                     SceneRecipe& recipe);
+
 // The distance a body keeps from obstacles where its scene file says
 // nothing: a quarter of its mean edge length, at most 1% of its size.
 double defaultThickness(const surface_mesh::Surface_mesh& body);

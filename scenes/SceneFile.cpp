@@ -294,7 +294,7 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
     const JsonField root(document, "", path);
     root.expectKeys({"mesh", "images", "texture_scale", "strain_weight", "bending_weight",
                      "density", "iterations", "pins", "keys", "mouse", "camera", "time_step",
-                     "substeps", "gravity", "colliders", "contact", "solid"});
+                     "substeps", "gravity", "colliders", "contact", "self_contact", "solid"});
     const std::string meshPath = besideFile(path, root["mesh"].string());
     std::vector<int> simulated;
     std::vector<Zarvo::Tetrahedron> tetrahedra;
@@ -355,6 +355,7 @@ SceneRecipe readSceneFile(const std::string& path, Surface_mesh& mesh)
     if (root.has("gravity"))
         recipe.gravity = root["gravity"].vector();
     readColliders(root, path, mesh, recipe);
+    readSelfContact(root, mesh, recipe);
     if (root.has("keys"))
         recipe.keys = readKeys(root["keys"], groupCount, recipe.colliders.size());
     if (root.has("mouse")) {

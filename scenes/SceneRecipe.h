@@ -61,6 +61,12 @@ struct SceneRecipe
     // keeps from their surfaces; none in the shipped scenes.
     std::vector<Zarvo::Collider> colliders;
     double contactThickness = 0.0;
+    // Whether the body keeps from passing through itself (a scene file's
+    // "self_contact"), the distance its layers keep and their friction; off
+    // in the shipped scenes.
+    bool selfContact = false;
+    double selfThickness = 0.0;
+    double selfFriction = 0.0;
     // The mesh files the colliders were read from, which a window watches.
     std::vector<std::string> colliderFiles;
     // The pinned vertex groups for a mesh of `vertexCount` vertices, one

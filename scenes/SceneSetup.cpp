@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "constraints/ConstraintFactories.h"
+#include "contact/SelfContact.h"
 #include "scenes/MeshMeasures.h"
 #include "scenes/ResourceError.h"
 #include "solids/TetMeasures.h"
@@ -59,6 +60,22 @@ Eigen::SparseMatrix<double> bodyMasses(const SceneRecipe& recipe, const Surface_
     if (recipe.density != 1.0)
         masses *= recipe.density;
     return masses;
+}
+
+// What contact may move each point by: its inverse mass, and nothing for a
+// pinned point, which its handle holds.
+std::vector<double> contactInverseMasses(const Eigen::SparseMatrix<double>& masses,
+                                         const std::vector<std::vector<int>>& pinned)
+{
+    std::vector<double> inverse(static_cast<std::size_t>(masses.cols()));
+    for (Eigen::Index i = 0; i < masses.cols(); ++i) {
+        const double mass = masses.coeff(i, i);
+        inverse[i] = mass > 0.0 ? 1.0 / mass : 0.0;
+    }
+    for (const auto& group : pinned)
+        for (const int point : group)
+            inverse[point] = 0.0;
+    return inverse;
 }
 
 // A surface's strain on every edge and bending on every interior edge; a
@@ -152,8 +169,8 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
         pointCount = body.lattice->nodes.cols();
     }
     const Eigen::Map<Eigen::Matrix3Xd> view(simulated, 3, pointCount);
-    body.solver = std::make_shared<Zarvo::Solver>(view, bodyMasses(recipe, mesh, view),
-                                                  recipe.timeStep / recipe.substeps);
+    const Eigen::SparseMatrix<double> masses = bodyMasses(recipe, mesh, view);
+    body.solver = std::make_shared<Zarvo::Solver>(view, masses, recipe.timeStep / recipe.substeps);
     body.substeps = recipe.substeps;
     addBodyConstraints(recipe, mesh, body.solver);
 
@@ -174,6 +191,10 @@ SceneBody buildSceneBody(const SceneRecipe& recipe, Surface_mesh& mesh,
             std::make_shared<Zarvo::ColliderSet>(recipe.colliders, recipe.contactThickness);
         body.solver->setContactHandler(body.colliders);
     }
+    if (recipe.selfContact)
+        body.solver->setSelfContactHandler(std::make_shared<Zarvo::SelfContact>(
+            meshTriangles(mesh), contactInverseMasses(masses, groups), recipe.selfThickness,
+            recipe.selfFriction));
     body.keys = HandleKeys(recipe.keys, body.handles, body.colliders);
 
     auto gravity = std::make_shared<Zarvo::GravityForce>();

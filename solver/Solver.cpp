@@ -19,7 +19,9 @@
 //
 // Obstacles (a ContactHandler) act after every global solve: each point's
 // estimate is moved out of them, so that the next local step sees the body
-// where contact leaves it and the step ends outside every obstacle.
+// where contact leaves it and the step ends outside every obstacle. Contact
+// of the body with itself (a SelfContactHandler) acts once, on where the
+// last pass ends: it needs the whole body at once.
 //
 // The step is one OpenMP region with statically scheduled loops over points
 // and constraints and a sweep divided by subtrees of the elimination tree,
@@ -84,6 +86,15 @@ void Solver::addForce(std::shared_ptr<Force> force)
 void Solver::setContactHandler(std::shared_ptr<ContactHandler> handler)
 {
     contact_ = std::move(handler);
+}
+
+void Solver::setSelfContactHandler(std::shared_ptr<SelfContactHandler> handler)
+{
+    if (handler && handler->pointCount() != points.cols())
+        throw std::invalid_argument("Solver::setSelfContactHandler: the handler is for "
+                                    + std::to_string(handler->pointCount()) + " points, the body has "
+                                    + std::to_string(points.cols()));
+    selfContact_ = std::move(handler);
 }
 
 void Solver::setThreadCount(int count)
@@ -298,6 +309,8 @@ void Solver::advance(PassMember passMember)
             if (contact_)
                 resolveContacts(k == 0);
         }
+        if (selfContact_)
+            selfContact_->finish(points, estimate, contact_.get());
 
         if (n > 0) {
 #pragma omp for schedule(static)

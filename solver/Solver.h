@@ -10,6 +10,7 @@
 #include "constraints/Constraint.h"
 #include "solver/ContactHandler.h"
 #include "solver/FactorSweep.h"
+#include "solver/SelfContactHandler.h"
 #include "solver/Force.h"
 
 namespace Zarvo {
@@ -37,6 +38,10 @@ public:
     // default) steps exactly as a body in empty space. May be set at any
     // time between steps.
     void setContactHandler(std::shared_ptr<ContactHandler> handler);
+    // Keeps the body from passing through itself at the end of every step;
+    // none (the default) lets it. Throws std::invalid_argument if the handler
+    // was made for another number of points.
+    void setSelfContactHandler(std::shared_ptr<SelfContactHandler> handler);
 
     // Assembles the constraint matrix A (R x n), its transpose and
     // inertia + AᵀA, and factorizes the latter. Calling it again rebuilds all.
@@ -104,6 +109,7 @@ private:
     PointRows inertialTerm_;             // n x 3: inertia x prediction, per step
     FactorSweep sweep_;
     std::shared_ptr<ContactHandler> contact_;
+    std::shared_ptr<SelfContactHandler> selfContact_;
 };
 
 }  // namespace Zarvo

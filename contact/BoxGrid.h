@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <Eigen/Geometry>
+
+namespace Zarvo {
+
+// Boxes filed by the cells of a uniform grid that they overlap, hashed into
+// a table of twice as many buckets as entries, so that finding the boxes
+// near a given one costs time proportional to what is near it. Box
+// overlapping whole stretches of the grid (a point flung far in one step)
+// are kept on a list of their own, which every query reads.
+class BoxGrid
+{
+public:
+    // Files `boxes`, which must stay alive and unchanged until the next
+    // build. `cell`: the cells' side, above zero. A box that is not finite
+    // is never reported.
+    void build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell);
+
+    // Calls visit(index) for every filed box that overlaps `box`, once per
+    // cell the two share at their overlap's lowest corner; a box filed twice
+    // into the same bucket may be reported twice.
+    template <class Visit>
+    void forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) const;
+
+private:
+    // How many cells a box overlaps: none (it is not finite), few enough
+    // to visit one by one, or many.
+    enum class Reach { None, Few, Many };
+    struct Cells
+    {
+        Reach reach;
+        Eigen::Array3i low, high;  // for Few
+    };
+
+    Cells cellsOf(const Eigen::AlignedBox3d& box) const;
+    Eigen::Array3i cellOf(const Eigen::Vector3d& point) const;
+    std::size_t bucket(const Eigen::Array3i& cell) const;
+
+    const std::vector<Eigen::AlignedBox3d>* boxes_ = nullptr;
+    double cell_ = 1.0;
+    std::size_t mask_ = 0;
+    std::vector<int> starts_;   // bucket b holds entries_[starts_[b] ... starts_[b + 1])
+    std::vector<int> entries_;  // box indices
+    std::vector<int> large_;    // boxes of too many cells
+    std::vector<int> next_;     // where the counting sort files next, by bucket
+};
+
+template <class Visit>
+void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) const
+{
+    const std::vector<Eigen::AlignedBox3d>& boxes = *boxes_;
+    for (const int index : large_)
+        if (boxes[index].intersects(box))
+            visit(index);
+    const Cells cells = cellsOf(box);
+    if (cells.reach == Reach::None)
+        return;
+    if (cells.reach == Reach::Many) {
+        // As costly as reading every box: read them all.
+        for (int index = 0; index < static_cast<int>(boxes.size()); ++index)
+            if (boxes[index].intersects(box) && cellsOf(boxes[index]).reach == Reach::Few)
+                visit(index);
+        return;
+    }
+    for (int x = cells.low.x(); x <= cells.high.x(); ++x)
+        for (int y = cells.low.y(); y <= cells.high.y(); ++y)
+            for (int z = cells.low.z(); z <= cells.high.z(); ++z) {
+                const Eigen::Array3i cell(x, y, z);
+                const std::size_t b = bucket(cell);
+                for (int e = starts_[b]; e < starts_[b + 1]; ++e) {
+                    const int index = entries_[e];
+                    const Eigen::AlignedBox3d& other = boxes[index];
+                    // Reported from the one cell where the overlap begins.
+                    if (other.intersects(box) &&
+                        (cellOf(other.min().cwiseMax(box.min())) == cell).all())
+                        visit(index);
+                }
+            }
+}
+
+}  // namespace Zarvo

@@ -1,0 +1,390 @@
+// Self-contact, once a step, on where the step takes the body.
+//
+// Pairs of features (a vertex and a triangle, two edges) that touch are
+// found along the step's motion, each point moving on a straight line from
+// where it started to where the solver's passes took it: a pair whose four
+// points become coplanar with its features meeting has crossed (a
+// continuous test, so that a fast layer cannot jump through another), and
+// a pair that ends closer than the thickness touches. Each is kept apart by
+// moving its points, weighted by their inverse masses, until the
+// separation of its closest points along its normal is the thickness: the
+// normal of a crossing pair is that of its features where they met, turned
+// to the side they started on. The tangential part of the pair's motion
+// over the step is cancelled while within the friction coefficient times
+// that push (static friction) and shortened by it otherwise. Velocities
+// follow from the corrected positions.
+//
+// Moving one pair apart can move another together, so the pushes run over
+// the contacts a few times, then the obstacles act again on the points
+// moved, and the step is checked for crossings afresh: those found are
+// pushed apart twice more, and after that the points of every pair still
+// crossing are put back where they started the step, round after round
+// until none crosses. A body that starts a step without crossing itself
+// therefore ends it without: what stays is what it started with. A step
+// that starts tangled (a body read that way) keeps its tangles; contact
+// only keeps them from growing.
+//
+// Pairs are found in parallel, each thread over its own block of vertices
+// and of edges, and pushed on one thread in the order of one thread's
+// search, so every thread count gives the same bits.
+//
+// The search files each triangle's box over the step into a hashed uniform
+// grid of cells about a triangle's size, rebuilt each step: it costs time
+// linear in the body and memory linear in it, needs no refitting however
+// much the cloth folds, and a body's triangles are alike in size, which is
+// where a grid of one cell size serves as well as a tree.
+#include "contact/SelfContact.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include <omp.h>
+
+namespace Zarvo {
+
+namespace {
+
+using Eigen::AlignedBox3d;
+using Eigen::Vector3d;
+
+// Features this much of the thickness apart where they are coplanar meet.
+constexpr double meetingTolerance = 1e-3;
+// Runs of pushes over the contacts found at first, and rounds of pushes
+// for crossings found afterwards, before crossing pairs are put back.
+constexpr int sweeps = 4;
+constexpr int pushRounds = 2;
+// Rounds of putting back before the whole body is: only a body far out of
+// hand gets there, and it then ends the step where it started.
+constexpr int mostRounds = 64;
+
+std::vector<std::array<int, 2>> edgesOf(const std::vector<std::array<int, 3>>& triangles,
+                                         std::vector<std::array<int, 3>>& triangleEdges)
+{
+    // (smaller, larger corner, triangle * 3 + side), sorted: equal edges meet.
+    std::vector<std::array<int, 3>> sides;
+    sides.reserve(3 * triangles.size());
+    for (std::size_t t = 0; t < triangles.size(); ++t)
+        for (int k = 0; k < 3; ++k) {
+            const int a = triangles[t][k], b = triangles[t][(k + 1) % 3];
+            sides.push_back({std::min(a, b), std::max(a, b), static_cast<int>(3 * t) + k});
+        }
+    std::sort(sides.begin(), sides.end());
+    std::vector<std::array<int, 2>> edges;
+    triangleEdges.assign(triangles.size(), {0, 0, 0});
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+        if (i == 0 || sides[i][0] != sides[i - 1][0] || sides[i][1] != sides[i - 1][1])
+            edges.push_back({sides[i][0], sides[i][1]});
+        triangleEdges[sides[i][2] / 3][sides[i][2] % 3] = static_cast<int>(edges.size()) - 1;
+    }
+    return edges;
+}
+
+bool shares(const std::array<int, 3>& triangle, int point)
+{
+    return triangle[0] == point || triangle[1] == point || triangle[2] == point;
+}
+
+}  // namespace
+
+SelfContact::SelfContact(std::vector<std::array<int, 3>> triangles, std::vector<double> inverseMasses,
+                         double thickness, double friction)
+    : triangles_(std::move(triangles)),
+      inverseMasses_(std::move(inverseMasses)),
+      thickness_(thickness),
+      friction_(friction)
+{
+    if (!(thickness > 0.0))
+        throw std::invalid_argument("SelfContact: the thickness must be above zero");
+    if (!(friction >= 0.0))
+        throw std::invalid_argument("SelfContact: the friction must be 0 or more");
+    for (const auto& triangle : triangles_)
+        for (const int point : triangle)
+            if (point < 0 || point >= static_cast<int>(inverseMasses_.size()))
+                throw std::out_of_range("SelfContact: a triangle names a point that has no mass");
+    edges_ = edgesOf(triangles_, triangleEdges_);
+}
+
+AlignedBox3d SelfContact::sweptBox(const Eigen::Map<Eigen::Matrix3Xd>& start, int point) const
+{
+    AlignedBox3d box(start.col(point));
+    box.extend(positions_.col(point));
+    return box;
+}
+
+void SelfContact::fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach)
+{
+    const int triangles = static_cast<int>(triangles_.size());
+#pragma omp for schedule(static) nowait
+    for (int t = 0; t < triangles; ++t) {
+        AlignedBox3d box = sweptBox(start, triangles_[t][0]);
+        box.extend(sweptBox(start, triangles_[t][1]));
+        box.extend(sweptBox(start, triangles_[t][2]));
+        triangleBoxes_[t] = box;
+    }
+    const int edges = static_cast<int>(edges_.size());
+#pragma omp for schedule(static)
+    for (int e = 0; e < edges; ++e) {
+        AlignedBox3d box = sweptBox(start, edges_[e][0]);
+        box.extend(sweptBox(start, edges_[e][1]));
+        edgeBoxes_[e] = box;
+    }
+#pragma omp single
+    {
+        // Cells as large as a triangle's box is on average, counted on one
+        // thread so that the grid is the same on any number.
+        double sum = 0.0;
+        int finite = 0;
+        for (const AlignedBox3d& box : triangleBoxes_)
+            if (box.sizes().allFinite()) {
+                sum += box.sizes().maxCoeff();
+                ++finite;
+            }
+        grid_.build(triangleBoxes_, std::max(finite > 0 ? sum / finite : 0.0, reach));
+    }
+}
+
+void SelfContact::findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly)
+{
+    const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
+    fileTriangles(start, reach);
+    Found& found = found_[omp_get_thread_num()];
+    found.vertexTriangle.clear();
+    found.edgeEdge.clear();
+    const int points = static_cast<int>(positions_.cols());
+#pragma omp for schedule(static) nowait
+    for (int v = 0; v < points; ++v)
+        findAtVertex(v, start, crossingsOnly, found);
+    const int edges = static_cast<int>(edges_.size());
+#pragma omp for schedule(static)
+    for (int e = 0; e < edges; ++e)
+        findAtEdge(e, start, crossingsOnly, found);
+}
+
+void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start,
+                               bool crossingsOnly, Found& found) const
+{
+    const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
+    AlignedBox3d box = sweptBox(start, vertex);
+    box.min().array() -= reach;
+    box.max().array() += reach;
+    found.candidates.clear();
+    grid_.forEachOverlapping(box, [&](int t) {
+        if (!shares(triangles_[t], vertex))
+            found.candidates.push_back(t);
+    });
+    std::sort(found.candidates.begin(), found.candidates.end());
+    found.candidates.erase(std::unique(found.candidates.begin(), found.candidates.end()),
+                           found.candidates.end());
+    Contact contact;
+    for (const int t : found.candidates) {
+        const auto& triangle = triangles_[t];
+        if (touch(PairKind::VertexTriangle, {vertex, triangle[0], triangle[1], triangle[2]}, start,
+                  crossingsOnly, contact))
+            found.vertexTriangle.push_back(contact);
+    }
+}
+
+void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start,
+                             bool crossingsOnly, Found& found) const
+{
+    const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
+    AlignedBox3d box = edgeBoxes_[edge];
+    box.min().array() -= reach;
+    box.max().array() += reach;
+    const auto [a, b] = edges_[edge];
+    found.candidates.clear();
+    grid_.forEachOverlapping(box, [&](int t) {
+        for (const int other : triangleEdges_[t]) {
+            const auto [c, d] = edges_[other];
+            // Each pair once, from its first edge; edges with a corner in
+            // common meet there.
+            if (other > edge && c != a && c != b && d != a && d != b && edgeBoxes_[other].intersects(box))
+                found.candidates.push_back(other);
+        }
+    });
+    std::sort(found.candidates.begin(), found.candidates.end());
+    found.candidates.erase(std::unique(found.candidates.begin(), found.candidates.end()),
+                           found.candidates.end());
+    Contact contact;
+    for (const int other : found.candidates)
+        if (touch(PairKind::EdgeEdge, {a, b, edges_[other][0], edges_[other][1]}, start,
+                  crossingsOnly, contact))
+            found.edgeEdge.push_back(contact);
+}
+
+bool SelfContact::touch(PairKind kind, const std::array<int, 4>& points,
+                        const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly,
+                        Contact& contact) const
+{
+    PairPoints from, to;
+    for (int k = 0; k < 4; ++k) {
+        from[k] = start.col(points[k]);
+        to[k] = positions_.col(points[k]);
+    }
+    // Over the step, the features' distance changes by no more than the
+    // farthest any point of the one moves plus the farthest of the other.
+    const int split = kind == PairKind::VertexTriangle ? 1 : 2;
+    double farthest[2] = {0.0, 0.0};
+    for (int k = 0; k < 4; ++k) {
+        double& feature = farthest[k < split ? 0 : 1];
+        feature = std::max(feature, (to[k] - from[k]).norm());
+    }
+    const double motion = farthest[0] + farthest[1];
+
+    const PairWeights endWeights = closestWeights(kind, to);
+    const Vector3d endSeparation = separation(endWeights, to);
+    const double endDistance = endSeparation.norm();
+    if (!(endDistance - motion <= thickness_))
+        return false;
+
+    contact.kind = kind;
+    contact.points = points;
+    const double tolerance = meetingTolerance * thickness_;
+    if (endDistance - motion <= tolerance) {
+        if (const std::optional<double> at = firstMeeting(kind, from, to, tolerance)) {
+            const PairPoints there = pointsAt(from, to, *at);
+            contact.weights = closestWeights(kind, there);
+            Vector3d normal = featureNormal(kind, there);
+            const double side = normal.dot(separation(contact.weights, from));
+            const double wrongSide = normal.dot(separation(contact.weights, to));
+            if (side < 0.0 || (side == 0.0 && wrongSide > 0.0))
+                normal = -normal;
+            contact.normal = normal;
+            return normal.squaredNorm() > 0.0;
+        }
+    }
+    if (crossingsOnly || !(endDistance < thickness_))
+        return false;
+    contact.weights = endWeights;
+    if (endDistance > 0.0) {
+        contact.normal = endSeparation / endDistance;
+    } else {
+        // Touching exactly: apart along the features' normal, to the side
+        // they started on.
+        contact.normal = featureNormal(kind, to);
+        if (contact.normal.dot(separation(endWeights, from)) < 0.0)
+            contact.normal = -contact.normal;
+    }
+    return contact.normal.squaredNorm() > 0.0;
+}
+
+template <class Act>
+std::size_t SelfContact::forEachContact(Act&& act)
+{
+    std::size_t count = 0;
+    for (auto list : {&Found::vertexTriangle, &Found::edgeEdge})
+        for (const Found& found : found_)
+            for (const Contact& contact : found.*list) {
+                act(contact);
+                ++count;
+            }
+    return count;
+}
+
+void SelfContact::push(const Contact& contact, const Eigen::Map<Eigen::Matrix3Xd>& start)
+{
+    PairPoints now, from;
+    double weighed = 0.0;
+    for (int k = 0; k < 4; ++k) {
+        now[k] = positions_.col(contact.points[k]);
+        from[k] = start.col(contact.points[k]);
+        weighed += contact.weights[k] * contact.weights[k] * inverseMasses_[contact.points[k]];
+    }
+    const double depth = thickness_ - contact.normal.dot(separation(contact.weights, now));
+    if (!(depth > 0.0) || !(weighed > 0.0))
+        return;
+    // Moving point k by inverseMass_k w_k c / weighed moves the separation
+    // by exactly c.
+    Vector3d change = depth * contact.normal;
+    const Vector3d motion = separation(contact.weights, now) + change - separation(contact.weights, from);
+    const Vector3d tangential = motion - motion.dot(contact.normal) * contact.normal;
+    const double length = tangential.norm();
+    const double grip = friction_ * depth;
+    change -= length <= grip ? tangential : Vector3d(grip / length * tangential);
+    for (int k = 0; k < 4; ++k) {
+        const int point = contact.points[k];
+        const double share = inverseMasses_[point] * contact.weights[k] / weighed;
+        if (share != 0.0) {
+            positions_.col(point) += share * change;
+            moved_[point] = 1;
+        }
+    }
+}
+
+std::size_t SelfContact::revert(const Eigen::Map<Eigen::Matrix3Xd>& start)
+{
+    std::size_t reverted = 0;
+    forEachContact([&](const Contact& contact) {
+        for (const int point : contact.points)
+            if (positions_.col(point) != start.col(point)) {
+                positions_.col(point) = start.col(point);
+                ++reverted;
+            }
+    });
+    return reverted;
+}
+
+void SelfContact::keepOutOfObstacles(const Eigen::Map<Eigen::Matrix3Xd>& start,
+                                     const ContactHandler* obstacles)
+{
+    const int points = static_cast<int>(positions_.cols());
+#pragma omp for schedule(static)
+    for (int i = 0; i < points; ++i) {
+        if (!moved_[i])
+            continue;
+        moved_[i] = 0;
+        if (obstacles) {
+            Vector3d position = positions_.col(i);
+            obstacles->resolve(i, start.col(i), position, true);
+            positions_.col(i) = position;
+        }
+    }
+}
+
+void SelfContact::finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& estimate,
+                         const ContactHandler* obstacles)
+{
+    const int points = static_cast<int>(start.cols());
+#pragma omp single
+    {
+        positions_.resize(3, points);
+        moved_.assign(points, 0);
+        triangleBoxes_.resize(triangles_.size());
+        edgeBoxes_.resize(edges_.size());
+        found_.resize(omp_get_num_threads());
+    }
+#pragma omp for schedule(static)
+    for (int i = 0; i < points; ++i)
+        positions_.col(i) = estimate.row(i).transpose();
+
+    findContacts(start, false);
+#pragma omp single
+    for (int k = 0; k < sweeps; ++k)
+        forEachContact([&](const Contact& contact) { push(contact, start); });
+    keepOutOfObstacles(start, obstacles);
+
+    for (int round = 0;; ++round) {
+        findContacts(start, true);
+#pragma omp single
+        {
+            if (round < pushRounds) {
+                settled_ = forEachContact([&](const Contact& contact) { push(contact, start); }) == 0;
+            } else if (round < mostRounds) {
+                settled_ = revert(start) == 0;
+            } else {
+                positions_ = start;
+                settled_ = true;
+            }
+        }
+        if (settled_)
+            break;
+        keepOutOfObstacles(start, obstacles);
+    }
+
+#pragma omp for schedule(static)
+    for (int i = 0; i < points; ++i)
+        estimate.row(i) = positions_.col(i).transpose();
+}
+
+}  // namespace Zarvo

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include <Eigen/Core>
+#include <Eigen/Geometry>
+
+#include "contact/BoxGrid.h"
+#include "contact/PairGeometry.h"
+#include "solver/SelfContactHandler.h"
+
+namespace Zarvo {
+
+// Keeps a surface body's triangles from passing through each other, its
+// layers `thickness` apart, sliding on each other with Coulomb friction:
+// what the solver calls once a step (SelfContactHandler).
+class SelfContact : public SelfContactHandler
+{
+public:
+    // `triangles`: the body's triangles by point index; `inverseMasses`: one
+    // per point, 0 for a point that contact must not move (a pinned one);
+    // `thickness` above zero and `friction` 0 or more (std::invalid_argument).
+    SelfContact(std::vector<std::array<int, 3>> triangles, std::vector<double> inverseMasses,
+                double thickness, double friction);
+
+    int pointCount() const override { return static_cast<int>(inverseMasses_.size()); }
+    void finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& estimate,
+                const ContactHandler* obstacles) override;
+
+    double thickness() const { return thickness_; }
+    double friction() const { return friction_; }
+
+private:
+    // A pair that touches, and how to keep it apart: the weights of its
+    // closest points and the normal along which their separation must be at
+    // least the thickness.
+    struct Contact
+    {
+        PairKind kind;
+        std::array<int, 4> points;
+        PairWeights weights;
+        Eigen::Vector3d normal;
+    };
+    // Per thread: the contacts it found, vertex-triangle and edge-edge kept
+    // apart so that their order is that of one thread; and its candidates.
+    struct Found
+    {
+        std::vector<Contact> vertexTriangle, edgeEdge;
+        std::vector<int> candidates;
+    };
+
+    // Fills every thread's Found with the pairs whose features meet over the
+    // step (and, unless `crossingsOnly`, those that end within the
+    // thickness). Every thread calls it; ends at a barrier.
+    void findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly);
+    void fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach);
+    void findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly,
+                      Found& found) const;
+    void findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly,
+                    Found& found) const;
+    bool touch(PairKind kind, const std::array<int, 4>& points,
+               const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly, Contact& contact) const;
+    Eigen::AlignedBox3d sweptBox(const Eigen::Map<Eigen::Matrix3Xd>& start, int point) const;
+
+    // On one thread, in the order the contacts were found.
+    template <class Act>
+    std::size_t forEachContact(Act&& act);
+    void push(const Contact& contact, const Eigen::Map<Eigen::Matrix3Xd>& start);
+    std::size_t revert(const Eigen::Map<Eigen::Matrix3Xd>& start);
+    // Every thread: the moved points kept out of the obstacles again.
+    void keepOutOfObstacles(const Eigen::Map<Eigen::Matrix3Xd>& start,
+                            const ContactHandler* obstacles);
+
+    std::vector<std::array<int, 3>> triangles_;
+    std::vector<std::array<int, 2>> edges_;
+    std::vector<std::array<int, 3>> triangleEdges_;
+    std::vector<double> inverseMasses_;
+    double thickness_;
+    double friction_;
+
+    // Per step.
+    Eigen::Matrix3Xd positions_;                     // 3 x n, where the step takes the points
+    std::vector<char> moved_;                        // by point, since the obstacles last acted
+    std::vector<Eigen::AlignedBox3d> triangleBoxes_;  // swept over the step
+    std::vector<Eigen::AlignedBox3d> edgeBoxes_;
+    BoxGrid grid_;                                   // of triangleBoxes_
+    std::vector<Found> found_;
+    bool settled_ = false;
+};
+
+}  // namespace Zarvo
