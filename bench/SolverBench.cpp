@@ -39,7 +39,9 @@
 #include "contact/ColliderSet.h"
 #include "contact/MeshShape.h"
 #include "contact/PlaneShape.h"
+#include "contact/SelfContact.h"
 #include "contact/SphereShape.h"
+#include "scenes/MeshMeasures.h"
 #include "scenes/SceneRecipe.h"
 #include "scenes/SceneSetup.h"
 #include "solids/SurfaceFill.h"
@@ -256,6 +258,22 @@ Zarvo::TriangleMesh torus(const Eigen::Vector3d& centre, double major, double mi
     return mesh;
 }
 
+// A quarter of the mean edge length of a grid of spacing 0.25, as scene
+// files choose by default.
+const double gridThickness = 0.25 * 0.25 * (2.0 + std::sqrt(2.0)) / 3.0;
+
+// A ball of radius 6 under the point (middle, 0, middle) of a grid (12.4
+// for a grid of side 100 and spacing 0.25), over a floor.
+std::vector<Zarvo::Collider> ballOverFloor(double middle)
+{
+    Zarvo::Collider ball, floor;
+    ball.shape = std::make_shared<Zarvo::SphereShape>(Eigen::Vector3d(middle, -7, middle), 6.0);
+    floor.shape = std::make_shared<Zarvo::PlaneShape>(Eigen::Vector3d(0, -14, 0),
+                                                      Eigen::Vector3d(0, 1, 0));
+    ball.friction = floor.friction = 0.3;
+    return {ball, floor};
+}
+
 // The same cloth grid stepped with `colliders` and without any, two steps
 // of each in turn after `settle` steps that bring it onto them. Reported:
 // `step_ms` with colliders and `free_ms` without (medians), `contact_share`
@@ -273,8 +291,7 @@ void stepWithColliders(benchmark::State& state, int side, const ColliderMaker& m
         body->solver->initialize();
         body->solver->setThreadCount(threads);
     }
-    // A quarter of the mean edge length, as scene files choose by default.
-    const double thickness = 0.25 * 0.25 * (2.0 + std::sqrt(2.0)) / 3.0;
+    const double thickness = gridThickness;
     resetPeakMemory();
     const long residentBefore = residentKb("VmRSS");
     std::shared_ptr<Zarvo::ColliderSet> colliders;
@@ -304,14 +321,6 @@ void stepWithColliders(benchmark::State& state, int side, const ColliderMaker& m
 // the usable cores.
 void registerColliderScenes()
 {
-    const ColliderMaker ballOverFloor = [](double) {
-        Zarvo::Collider ball, floor;
-        ball.shape = std::make_shared<Zarvo::SphereShape>(Eigen::Vector3d(12.4, -7, 12.4), 6.0);
-        floor.shape = std::make_shared<Zarvo::PlaneShape>(Eigen::Vector3d(0, -14, 0),
-                                                          Eigen::Vector3d(0, 1, 0));
-        ball.friction = floor.friction = 0.3;
-        return std::vector<Zarvo::Collider>{ball, floor};
-    };
     const ColliderMaker meshObstacle = [](double thickness) {
         Zarvo::Collider ring;
         ring.shape = std::make_shared<Zarvo::MeshShape>(
@@ -326,7 +335,8 @@ void registerColliderScenes()
         ColliderMaker colliders;
         int iterations;
     };
-    for (const Row& row : {Row{"stepColliders/ball_and_floor/side:100", 100, ballOverFloor, 20},
+    for (const Row& row : {Row{"stepColliders/ball_and_floor/side:100", 100,
+                                               [](double) { return ballOverFloor(12.4); }, 20},
                            Row{"stepColliders/mesh_100k/side:158", 158, meshObstacle, 10}})
         for (const int threads : {1, Zarvo::usableCores()})
             benchmark::RegisterBenchmark(
@@ -335,6 +345,63 @@ void registerColliderScenes()
                     stepWithColliders(state, row.side, row.colliders, 30, threads);
                 })
                 ->Iterations(row.iterations)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+}
+
+// A cloth grid of side `side` draped over the ball and floor, stepped with
+// self-contact and without, two steps of each in turn after `settle` steps
+// that fold it over the ball (with and without self-contact alike).
+// Reported: `step_ms` with self-contact and `colliders_ms` with the
+// colliders alone (medians), `self_ratio` = step / colliders, the vertex
+// count, and `self_MB`, the peak memory self-contact's first step took.
+void stepWithSelfContact(benchmark::State& state, int side, int settle, int threads)
+{
+    const int previousThreads = omp_get_max_threads();
+    Body touching, plain;
+    for (Body* body : {&touching, &plain}) {
+        Zarvo::testing::makeGrid(body->mesh, side, 0.25);
+        body->solver = Zarvo::testing::buildClothSolver(body->mesh);
+        body->solver->initialize();
+        body->solver->setThreadCount(threads);
+        body->solver->setContactHandler(
+            std::make_shared<Zarvo::ColliderSet>(ballOverFloor(0.125 * (side - 1)), gridThickness));
+    }
+    const auto points = static_cast<std::size_t>(touching.solver->points.cols());
+    touching.solver->setSelfContactHandler(std::make_shared<Zarvo::SelfContact>(
+        meshTriangles(touching.mesh), std::vector<double>(points, 1.0), gridThickness, 0.3));
+    resetPeakMemory();
+    const long residentBefore = residentKb("VmRSS");
+    touching.solver->step();
+    plain.solver->step();
+    const double selfMb = (residentKb("VmHWM") - residentBefore) / 1024.0;
+    for (int k = 1; k < settle; ++k) {
+        touching.solver->step();
+        plain.solver->step();
+    }
+    std::vector<double> stepMs, collidersMs;
+    timeInTurns(
+        state, [&] { touching.solver->step(); }, [&] { plain.solver->step(); }, stepMs, collidersMs);
+    omp_set_num_threads(previousThreads);
+    state.counters["vertices"] = static_cast<double>(points);
+    state.counters["step_ms"] = median(stepMs);
+    state.counters["colliders_ms"] = median(collidersMs);
+    state.counters["self_ratio"] = median(stepMs) / median(collidersMs);
+    state.counters["self_MB"] = selfMb;
+}
+
+// 10,000 and 25,000 vertices, at one thread and the usable cores.
+void registerSelfContactScenes()
+{
+    for (const int side : {100, 158})
+        for (const int threads : {1, Zarvo::usableCores()})
+            benchmark::RegisterBenchmark(("stepSelfContact/ball_and_floor/side:" + std::to_string(side)
+                                          + "/threads:" + std::to_string(threads))
+                                             .c_str(),
+                                         [=](benchmark::State& state) {
+                                             stepWithSelfContact(state, side, 60, threads);
+                                         })
+                ->Iterations(10)
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
 }
@@ -448,6 +515,7 @@ int main(int argc, char** argv)
 #ifdef ZARVO_BENCH_SCENES
     registerScenes();
     registerColliderScenes();
+    registerSelfContactScenes();
     registerFilledSolid();
 #endif
 #ifdef ZARVO_BENCH_RUNNER

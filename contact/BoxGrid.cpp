@@ -15,11 +15,6 @@ constexpr double farthestCell = 1e9;
 
 }  // namespace
 
-Eigen::Array3i BoxGrid::cellOf(const Eigen::Vector3d& point) const
-{
-    return (point.array() / cell_).floor().cast<int>();
-}
-
 BoxGrid::Cells BoxGrid::cellsOf(const Eigen::AlignedBox3d& box) const
 {
     Cells cells{Reach::None, Eigen::Array3i::Zero(), Eigen::Array3i::Zero()};

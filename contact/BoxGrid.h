@@ -20,9 +20,9 @@ public:
     // is never reported.
     void build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell);
 
-    // Calls visit(index) for every filed box that overlaps `box`, once per
-    // cell the two share at their overlap's lowest corner; a box filed twice
-    // into the same bucket may be reported twice.
+    // Calls visit(index) for every filed box that overlaps `box`, once for
+    // every cell of `box` that it was filed in (the caller removes repeats,
+    // which costs less than finding the one cell to report it from).
     template <class Visit>
     void forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) const;
 
@@ -37,7 +37,6 @@ private:
     };
 
     Cells cellsOf(const Eigen::AlignedBox3d& box) const;
-    Eigen::Array3i cellOf(const Eigen::Vector3d& point) const;
     std::size_t bucket(const Eigen::Array3i& cell) const;
 
     const std::vector<Eigen::AlignedBox3d>* boxes_ = nullptr;
@@ -69,14 +68,10 @@ void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) 
     for (int x = cells.low.x(); x <= cells.high.x(); ++x)
         for (int y = cells.low.y(); y <= cells.high.y(); ++y)
             for (int z = cells.low.z(); z <= cells.high.z(); ++z) {
-                const Eigen::Array3i cell(x, y, z);
-                const std::size_t b = bucket(cell);
+                const std::size_t b = bucket(Eigen::Array3i(x, y, z));
                 for (int e = starts_[b]; e < starts_[b + 1]; ++e) {
                     const int index = entries_[e];
-                    const Eigen::AlignedBox3d& other = boxes[index];
-                    // Reported from the one cell where the overlap begins.
-                    if (other.intersects(box) &&
-                        (cellOf(other.min().cwiseMax(box.min())) == cell).all())
+                    if (boxes[index].intersects(box))
                         visit(index);
                 }
             }
