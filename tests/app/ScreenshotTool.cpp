@@ -1,8 +1,8 @@
 // Writes PNG screenshots of each scene at start and after interaction into
 // the folder given as the first argument: grabs of the whole screen, with the
 // window as a user sees it (full screen, at the screen's size), then of the
-// shipped scene files with colliders, the tablecloth, the curtain and the
-// filled quadruped. A second
+// shipped scene files with colliders, the tablecloth, the curtain, the
+// filled quadruped and the cloth folding over a ball. A second
 // argument, a folder holding garment-robe.obj (a mesh made elsewhere), adds
 // that robe hanging from its shoulders as scene 4. Needs a display of its
 // own (xvfb-run).
@@ -85,6 +85,14 @@ bool saveTablecloth(MainWindow& window, const QDir& folder)
     openPrepared(window, shippedSceneFile("tablecloth.json"));
     tick(window, 5 * ticksToSettle);
     return save(window, folder, "tablecloth");
+}
+
+// The cloth dropped over the ball, folded onto itself on the floor.
+bool saveDrape(MainWindow& window, const QDir& folder)
+{
+    openPrepared(window, shippedSceneFile("drape.json"));
+    tick(window, 5 * ticksToSettle);
+    return save(window, folder, "drape");
 }
 
 // The filled quadruped standing at rest on the floor.
@@ -193,6 +201,7 @@ int main(int argc, char* argv[])
     ok &= saveTablecloth(window, folder);
     ok &= saveCurtain(window, folder);
     ok &= saveQuadruped(window, folder);
+    ok &= saveDrape(window, folder);
     if (argc == 3)
         ok &= saveRobe(window, folder, QString::fromLocal8Bit(argv[2]));
     return ok ? 0 : 1;
