@@ -26,6 +26,8 @@ BALL_AND_FLOOR = Path(__file__).resolve().parents[1] / "sim" / "ball-and-floor.j
 # A quadruped filled with a lattice, on a floor: its vertices follow the
 # lattice's nodes.
 QUADRUPED = Path(__file__).resolve().parents[2] / "resources" / "scenes" / "quadruped.json"
+# A cloth dropped over a ball, folding onto itself without passing through.
+DRAPE = Path(__file__).resolve().parents[2] / "resources" / "scenes" / "drape.json"
 
 
 def last_sample(folder, steps, threads, arguments, scene="cloth"):
@@ -77,6 +79,17 @@ def test_a_filled_solid_pulled_by_the_mouse_gives_the_bits_of_zarvo_sim(tmp_path
             body.pull(vertex)
         body.step()
     assert body.positions.shape == rest.shape
+    assert np.array_equal(body.positions.astype(np.float32), expected)
+
+
+def test_a_cloth_folding_on_itself_gives_the_bits_of_zarvo_sim(tmp_path):
+    steps = 30
+    expected = last_sample(tmp_path, steps, 2, [], DRAPE)
+    body = zarvo.Simulation(DRAPE)
+    body.threads = 2
+    for _ in range(steps):
+        body.step()
+    assert body.positions[:, 1].max() < 0.6  # fallen onto the ball
     assert np.array_equal(body.positions.astype(np.float32), expected)
 
 
