@@ -42,19 +42,21 @@ std::size_t BoxGrid::bucket(const Eigen::Array3i& cell) const
     return static_cast<std::size_t>((x * 73856093u) ^ (y * 19349663u) ^ (z * 83492791u)) & mask_;
 }
 
-void BoxGrid::build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell)
+void BoxGrid::build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell,
+                    const std::vector<int>* only)
 {
     boxes_ = &boxes;
+    only_ = only;
     cell_ = cell;
     large_.clear();
     std::size_t filed = 0;
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
+    forEachFiled([&](int i) {
         const Cells cells = cellsOf(boxes[i]);
         if (cells.reach == Reach::Few)
             filed += static_cast<std::size_t>((cells.high - cells.low + 1).prod());
         else if (cells.reach == Reach::Many)
-            large_.push_back(static_cast<int>(i));
-    }
+            large_.push_back(i);
+    });
     std::size_t buckets = 1;
     while (buckets < 2 * filed)
         buckets *= 2;
@@ -64,15 +66,15 @@ void BoxGrid::build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell)
 
     // A counting sort by bucket, in box order within each.
     const auto forEachCell = [&](auto&& file) {
-        for (std::size_t i = 0; i < boxes.size(); ++i) {
+        forEachFiled([&](int i) {
             const Cells cells = cellsOf(boxes[i]);
             if (cells.reach != Reach::Few)
-                continue;
+                return;
             for (int x = cells.low.x(); x <= cells.high.x(); ++x)
                 for (int y = cells.low.y(); y <= cells.high.y(); ++y)
                     for (int z = cells.low.z(); z <= cells.high.z(); ++z)
-                        file(bucket(Eigen::Array3i(x, y, z)), static_cast<int>(i));
-        }
+                        file(bucket(Eigen::Array3i(x, y, z)), i);
+        });
     };
     forEachCell([&](std::size_t b, int) { ++starts_[b + 1]; });
     for (std::size_t b = 0; b < buckets; ++b)

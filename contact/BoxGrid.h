@@ -15,10 +15,11 @@ namespace Zarvo {
 class BoxGrid
 {
 public:
-    // Files `boxes`, which must stay alive and unchanged until the next
-    // build. `cell`: the cells' side, above zero. A box that is not finite
-    // is never reported.
-    void build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell);
+    // Files `boxes`, or only those of them that `only` lists when given;
+    // both must stay alive and unchanged until the next build. `cell`: the
+    // cells' side, above zero. A box that is not finite is never reported.
+    void build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell,
+               const std::vector<int>* only = nullptr);
 
     // Calls visit(index) for every filed box that overlaps `box`, once for
     // every cell of `box` that it was filed in (the caller removes repeats,
@@ -38,8 +39,12 @@ private:
 
     Cells cellsOf(const Eigen::AlignedBox3d& box) const;
     std::size_t bucket(const Eigen::Array3i& cell) const;
+    // Calls each(index) for every box filed, in index order.
+    template <class Each>
+    void forEachFiled(Each&& each) const;
 
     const std::vector<Eigen::AlignedBox3d>* boxes_ = nullptr;
+    const std::vector<int>* only_ = nullptr;
     double cell_ = 1.0;
     std::size_t mask_ = 0;
     std::vector<int> starts_;   // bucket b holds entries_[starts_[b] ... starts_[b + 1])
@@ -47,6 +52,18 @@ private:
     std::vector<int> large_;    // boxes of too many cells
     std::vector<int> next_;     // where the counting sort files next, by bucket
 };
+
+template <class Each>
+void BoxGrid::forEachFiled(Each&& each) const
+{
+    if (only_) {
+        for (const int index : *only_)
+            each(index);
+    } else {
+        for (int index = 0; index < static_cast<int>(boxes_->size()); ++index)
+            each(index);
+    }
+}
 
 template <class Visit>
 void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) const
@@ -60,9 +77,10 @@ void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) 
         return;
     if (cells.reach == Reach::Many) {
         // As costly as reading every box: read them all.
-        for (int index = 0; index < static_cast<int>(boxes.size()); ++index)
+        forEachFiled([&](int index) {
             if (boxes[index].intersects(box) && cellsOf(boxes[index]).reach == Reach::Few)
                 visit(index);
+        });
         return;
     }
     for (int x = cells.low.x(); x <= cells.high.x(); ++x)

@@ -16,7 +16,9 @@
 //
 // Moving one pair apart can move another together, so the pushes run over
 // the contacts a few times, then the obstacles act again on the points
-// moved, and the step is checked for crossings afresh: those found are
+// moved, and the step is checked for crossings afresh, among the pairs
+// with a point changed since the first search (the others move as that
+// search saw them, and it found every crossing among them): those found are
 // pushed apart twice more, and after that the points of every pair still
 // crossing are put back where they started the step, round after round
 // until none crosses. A body that starts a step without crossing itself
@@ -112,7 +114,8 @@ AlignedBox3d SelfContact::sweptBox(const Eigen::Map<Eigen::Matrix3Xd>& start, in
     return box;
 }
 
-void SelfContact::fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach)
+void SelfContact::fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
+                                 bool crossingsOnly)
 {
     const int triangles = static_cast<int>(triangles_.size());
 #pragma omp for schedule(static) nowait
@@ -140,14 +143,23 @@ void SelfContact::fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, doubl
                 sum += box.sizes().maxCoeff();
                 ++finite;
             }
-        grid_.build(triangleBoxes_, std::max(finite > 0 ? sum / finite : 0.0, reach));
+        const double cell = std::max(finite > 0 ? sum / finite : 0.0, reach);
+        grid_.build(triangleBoxes_, cell);
+        if (crossingsOnly) {
+            changedTriangles_.clear();
+            for (std::size_t t = 0; t < triangles_.size(); ++t)
+                if (changed_[triangles_[t][0]] || changed_[triangles_[t][1]] ||
+                    changed_[triangles_[t][2]])
+                    changedTriangles_.push_back(static_cast<int>(t));
+            changedGrid_.build(triangleBoxes_, cell, &changedTriangles_);
+        }
     }
 }
 
 void SelfContact::findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly)
 {
     const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
-    fileTriangles(start, reach);
+    fileTriangles(start, reach, crossingsOnly);
     Found& found = found_[omp_get_thread_num()];
     found.vertexTriangle.clear();
     found.edgeEdge.clear();
@@ -169,7 +181,10 @@ void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& s
     box.min().array() -= reach;
     box.max().array() += reach;
     found.candidates.clear();
-    grid_.forEachOverlapping(box, [&](int t) {
+    // A vertex not changed since the first search needs only the triangles
+    // that have.
+    const BoxGrid& grid = crossingsOnly && !changed_[vertex] ? changedGrid_ : grid_;
+    grid.forEachOverlapping(box, [&](int t) {
         if (!shares(triangles_[t], vertex))
             found.candidates.push_back(t);
     });
@@ -188,18 +203,23 @@ void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& s
 void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start,
                              bool crossingsOnly, Found& found) const
 {
+    const int a = edges_[edge][0], b = edges_[edge][1];
+    const auto changed = [&](int e) { return changed_[edges_[e][0]] || changed_[edges_[e][1]]; };
+    // A pair of edges with a changed point is searched from a changed edge.
+    if (crossingsOnly && !changed(edge))
+        return;
     const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
     AlignedBox3d box = edgeBoxes_[edge];
     box.min().array() -= reach;
     box.max().array() += reach;
-    const auto [a, b] = edges_[edge];
     found.candidates.clear();
     grid_.forEachOverlapping(box, [&](int t) {
         for (const int other : triangleEdges_[t]) {
             const auto [c, d] = edges_[other];
-            // Each pair once, from its first edge; edges with a corner in
-            // common meet there.
-            if (other > edge && c != a && c != b && d != a && d != b && edgeBoxes_[other].intersects(box))
+            // Each pair once: from its first edge, or from the one edge that
+            // searches; edges with a corner in common meet there.
+            const bool once = other > edge || (crossingsOnly && !changed(other));
+            if (once && c != a && c != b && d != a && d != b && edgeBoxes_[other].intersects(box))
                 found.candidates.push_back(other);
         }
     });
@@ -222,15 +242,25 @@ bool SelfContact::touch(PairKind kind, const std::array<int, 4>& points,
         from[k] = start.col(points[k]);
         to[k] = positions_.col(points[k]);
     }
-    // Over the step, the features' distance changes by no more than the
-    // farthest any point of the one moves plus the farthest of the other.
+    // The features' distance stays the same when all four points move
+    // alike, so over the step it changes by no more than the farthest a
+    // point of the one moves relative to the first point plus the farthest
+    // of the other: a cloth falling as a whole moves no pair.
     const int split = kind == PairKind::VertexTriangle ? 1 : 2;
+    const Vector3d common = to[0] - from[0];
     double farthest[2] = {0.0, 0.0};
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 1; k < 4; ++k) {
         double& feature = farthest[k < split ? 0 : 1];
-        feature = std::max(feature, (to[k] - from[k]).norm());
+        feature = std::max(feature, (to[k] - from[k] - common).norm());
     }
     const double motion = farthest[0] + farthest[1];
+    // The features' boxes are no farther apart than the features.
+    AlignedBox3d first(to[0]), second(to[split]);
+    for (int k = 1; k < 4; ++k)
+        (k < split ? first : second).extend(to[k]);
+    const double boxGap = (first.min() - second.max()).cwiseMax(second.min() - first.max()).cwiseMax(0.0).norm();
+    if (!(boxGap - motion <= thickness_))
+        return false;
 
     const PairWeights endWeights = closestWeights(kind, to);
     const Vector3d endSeparation = separation(endWeights, to);
@@ -240,6 +270,7 @@ bool SelfContact::touch(PairKind kind, const std::array<int, 4>& points,
 
     contact.kind = kind;
     contact.points = points;
+    contact.crossing = true;
     const double tolerance = meetingTolerance * thickness_;
     if (endDistance - motion <= tolerance) {
         if (const std::optional<double> at = firstMeeting(kind, from, to, tolerance)) {
@@ -256,6 +287,7 @@ bool SelfContact::touch(PairKind kind, const std::array<int, 4>& points,
     }
     if (crossingsOnly || !(endDistance < thickness_))
         return false;
+    contact.crossing = false;
     contact.weights = endWeights;
     if (endDistance > 0.0) {
         contact.normal = endSeparation / endDistance;
@@ -308,6 +340,7 @@ void SelfContact::push(const Contact& contact, const Eigen::Map<Eigen::Matrix3Xd
         if (share != 0.0) {
             positions_.col(point) += share * change;
             moved_[point] = 1;
+            changed_[point] = 1;
         }
     }
 }
@@ -319,10 +352,17 @@ std::size_t SelfContact::revert(const Eigen::Map<Eigen::Matrix3Xd>& start)
         for (const int point : contact.points)
             if (positions_.col(point) != start.col(point)) {
                 positions_.col(point) = start.col(point);
+                changed_[point] = 1;
                 ++reverted;
             }
     });
     return reverted;
+}
+
+void SelfContact::markChanged(const Contact& contact)
+{
+    for (const int point : contact.points)
+        changed_[point] = 1;
 }
 
 void SelfContact::keepOutOfObstacles(const Eigen::Map<Eigen::Matrix3Xd>& start,
@@ -350,6 +390,7 @@ void SelfContact::finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& e
     {
         positions_.resize(3, points);
         moved_.assign(points, 0);
+        changed_.assign(points, 0);
         triangleBoxes_.resize(triangles_.size());
         edgeBoxes_.resize(edges_.size());
         found_.resize(omp_get_num_threads());
@@ -360,8 +401,15 @@ void SelfContact::finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& e
 
     findContacts(start, false);
 #pragma omp single
-    for (int k = 0; k < sweeps; ++k)
-        forEachContact([&](const Contact& contact) { push(contact, start); });
+    {
+        // A crossing pair is searched again however the pushes leave it.
+        forEachContact([&](const Contact& contact) {
+            if (contact.crossing)
+                markChanged(contact);
+        });
+        for (int k = 0; k < sweeps; ++k)
+            forEachContact([&](const Contact& contact) { push(contact, start); });
+    }
     keepOutOfObstacles(start, obstacles);
 
     for (int round = 0;; ++round) {

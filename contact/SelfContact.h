@@ -34,13 +34,14 @@ public:
 private:
     // A pair that touches, and how to keep it apart: the weights of its
     // closest points and the normal along which their separation must be at
-    // least the thickness.
+    // least the thickness; `crossing` when its features met on the way.
     struct Contact
     {
         PairKind kind;
         std::array<int, 4> points;
         PairWeights weights;
         Eigen::Vector3d normal;
+        bool crossing;
     };
     // Per thread: the contacts it found, vertex-triangle and edge-edge kept
     // apart so that their order is that of one thread; and its candidates.
@@ -51,10 +52,12 @@ private:
     };
 
     // Fills every thread's Found with the pairs whose features meet over the
-    // step (and, unless `crossingsOnly`, those that end within the
-    // thickness). Every thread calls it; ends at a barrier.
+    // step and those that end within the thickness; with `crossingsOnly`,
+    // only the former, among pairs with a point changed since the first
+    // search (the others' ways are those it searched). Every thread calls
+    // it; ends at a barrier.
     void findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly);
-    void fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach);
+    void fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach, bool crossingsOnly);
     void findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly,
                       Found& found) const;
     void findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly,
@@ -67,6 +70,7 @@ private:
     template <class Act>
     std::size_t forEachContact(Act&& act);
     void push(const Contact& contact, const Eigen::Map<Eigen::Matrix3Xd>& start);
+    void markChanged(const Contact& contact);
     std::size_t revert(const Eigen::Map<Eigen::Matrix3Xd>& start);
     // Every thread: the moved points kept out of the obstacles again.
     void keepOutOfObstacles(const Eigen::Map<Eigen::Matrix3Xd>& start,
@@ -82,9 +86,12 @@ private:
     // Per step.
     Eigen::Matrix3Xd positions_;                     // 3 x n, where the step takes the points
     std::vector<char> moved_;                        // by point, since the obstacles last acted
+    std::vector<char> changed_;                      // by point, since the first search
     std::vector<Eigen::AlignedBox3d> triangleBoxes_;  // swept over the step
     std::vector<Eigen::AlignedBox3d> edgeBoxes_;
     BoxGrid grid_;                                   // of triangleBoxes_
+    std::vector<int> changedTriangles_;              // with a changed corner
+    BoxGrid changedGrid_;                            // of those
     std::vector<Found> found_;
     bool settled_ = false;
 };
