@@ -60,26 +60,52 @@ constexpr int pushRounds = 2;
 // hand gets there, and it then ends the step where it started.
 constexpr int mostRounds = 64;
 
-std::vector<std::array<int, 2>> edgesOf(const std::vector<std::array<int, 3>>& triangles,
-                                         std::vector<std::array<int, 3>>& triangleEdges)
+std::vector<std::array<int, 2>> edgesOf(const std::vector<std::array<int, 3>>& triangles)
 {
-    // (smaller, larger corner, triangle * 3 + side), sorted: equal edges meet.
-    std::vector<std::array<int, 3>> sides;
-    sides.reserve(3 * triangles.size());
-    for (std::size_t t = 0; t < triangles.size(); ++t)
-        for (int k = 0; k < 3; ++k) {
-            const int a = triangles[t][k], b = triangles[t][(k + 1) % 3];
-            sides.push_back({std::min(a, b), std::max(a, b), static_cast<int>(3 * t) + k});
-        }
-    std::sort(sides.begin(), sides.end());
     std::vector<std::array<int, 2>> edges;
-    triangleEdges.assign(triangles.size(), {0, 0, 0});
-    for (std::size_t i = 0; i < sides.size(); ++i) {
-        if (i == 0 || sides[i][0] != sides[i - 1][0] || sides[i][1] != sides[i - 1][1])
-            edges.push_back({sides[i][0], sides[i][1]});
-        triangleEdges[sides[i][2] / 3][sides[i][2] % 3] = static_cast<int>(edges.size()) - 1;
-    }
+    edges.reserve(3 * triangles.size());
+    for (const auto& t : triangles)
+        for (int k = 0; k < 3; ++k)
+            edges.push_back({std::min(t[k], t[(k + 1) % 3]), std::max(t[k], t[(k + 1) % 3])});
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
     return edges;
+}
+
+// Whether a pair whose closest points at one end of the step lie along
+// `axis` (from the second feature to the first) stays more than `tolerance`
+// apart all the way to `other`, its points at the step's other end: a
+// point's reach along the axis is linear over the step, so the first
+// feature's lowest less the second's highest is concave in time and least at
+// an end, and at the first end it is at least their distance (the plane
+// through the closest points separates two convex features).
+bool stayApart(const PairPoints& other, int split, const Vector3d& axis, double tolerance)
+{
+    double low = other[0].dot(axis), high = other[split].dot(axis);
+    for (int k = 1; k < 4; ++k) {
+        const double reach = other[k].dot(axis);
+        if (k < split)
+            low = std::min(low, reach);
+        else
+            high = std::max(high, reach);
+    }
+    return low - high > tolerance;
+}
+
+// Whether the pair stays more than `tolerance` apart over the whole step
+// along the direction of its closest points at either end (`endSeparation`
+// is that at the end), which spares most pairs that only come near.
+bool apartAllTheWay(PairKind kind, const PairPoints& from, const PairPoints& to,
+                    const Vector3d& endSeparation, double tolerance)
+{
+    const int split = kind == PairKind::VertexTriangle ? 1 : 2;
+    const double endDistance = endSeparation.norm();
+    if (endDistance > tolerance && stayApart(from, split, endSeparation / endDistance, tolerance))
+        return true;
+    const Vector3d startSeparation = separation(closestWeights(kind, from), from);
+    const double startDistance = startSeparation.norm();
+    return startDistance > tolerance &&
+           stayApart(to, split, startSeparation / startDistance, tolerance);
 }
 
 bool shares(const std::array<int, 3>& triangle, int point)
@@ -104,7 +130,7 @@ SelfContact::SelfContact(std::vector<std::array<int, 3>> triangles, std::vector<
         for (const int point : triangle)
             if (point < 0 || point >= static_cast<int>(inverseMasses_.size()))
                 throw std::out_of_range("SelfContact: a triangle names a point that has no mass");
-    edges_ = edgesOf(triangles_, triangleEdges_);
+    edges_ = edgesOf(triangles_);
 }
 
 AlignedBox3d SelfContact::sweptBox(const Eigen::Map<Eigen::Matrix3Xd>& start, int point) const
@@ -114,9 +140,13 @@ AlignedBox3d SelfContact::sweptBox(const Eigen::Map<Eigen::Matrix3Xd>& start, in
     return box;
 }
 
-void SelfContact::fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
-                                 bool crossingsOnly)
+void SelfContact::fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
+                                bool crossingsOnly)
 {
+    const int points = static_cast<int>(positions_.cols());
+#pragma omp for schedule(static) nowait
+    for (int v = 0; v < points; ++v)
+        vertexBoxes_[v] = sweptBox(start, v);
     const int triangles = static_cast<int>(triangles_.size());
 #pragma omp for schedule(static) nowait
     for (int t = 0; t < triangles; ++t) {
@@ -144,53 +174,78 @@ void SelfContact::fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, doubl
                 ++finite;
             }
         const double cell = std::max(finite > 0 ? sum / finite : 0.0, reach);
-        grid_.build(triangleBoxes_, cell);
         if (crossingsOnly) {
+            changedVertices_.clear();
+            for (int v = 0; v < points; ++v)
+                if (changed_[v])
+                    changedVertices_.push_back(v);
             changedTriangles_.clear();
-            for (std::size_t t = 0; t < triangles_.size(); ++t)
-                if (changed_[triangles_[t][0]] || changed_[triangles_[t][1]] ||
-                    changed_[triangles_[t][2]])
-                    changedTriangles_.push_back(static_cast<int>(t));
-            changedGrid_.build(triangleBoxes_, cell, &changedTriangles_);
+            for (int t = 0; t < triangles; ++t)
+                if (changed(triangles_[t]))
+                    changedTriangles_.push_back(t);
+            changedEdges_.clear();
+            for (int e = 0; e < edges; ++e)
+                if (changed(edges_[e]))
+                    changedEdges_.push_back(e);
+            vertexGrid_.build(vertexBoxes_, cell, &changedVertices_);
         }
+        triangleGrid_.build(triangleBoxes_, cell, crossingsOnly ? &changedTriangles_ : nullptr);
+        edgeGrid_.build(edgeBoxes_, cell, crossingsOnly ? &changedEdges_ : nullptr);
     }
 }
 
 void SelfContact::findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly)
 {
     const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
-    fileTriangles(start, reach, crossingsOnly);
+    fileFeatures(start, reach, crossingsOnly);
     Found& found = found_[omp_get_thread_num()];
     found.vertexTriangle.clear();
+    found.triangleVertex.clear();
     found.edgeEdge.clear();
     const int points = static_cast<int>(positions_.cols());
+    // Re-checking, a changed vertex is found from the triangles' side.
 #pragma omp for schedule(static) nowait
     for (int v = 0; v < points; ++v)
-        findAtVertex(v, start, crossingsOnly, found);
+        if (!(crossingsOnly && changed_[v]))
+            findAtVertex(v, start, reach, crossingsOnly, found);
+    if (crossingsOnly) {
+        const int triangles = static_cast<int>(triangles_.size());
+#pragma omp for schedule(static) nowait
+        for (int t = 0; t < triangles; ++t)
+            findAtTriangle(t, start, reach, found);
+    }
     const int edges = static_cast<int>(edges_.size());
 #pragma omp for schedule(static)
     for (int e = 0; e < edges; ++e)
-        findAtEdge(e, start, crossingsOnly, found);
+        findAtEdge(e, start, reach, crossingsOnly, found);
 }
 
-void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start,
-                               bool crossingsOnly, Found& found) const
+namespace {
+
+AlignedBox3d inflated(AlignedBox3d box, double reach)
 {
-    const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
-    AlignedBox3d box = sweptBox(start, vertex);
     box.min().array() -= reach;
     box.max().array() += reach;
+    return box;
+}
+
+void sortUnique(std::vector<int>& values)
+{
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+}
+
+}  // namespace
+
+void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
+                               bool crossingsOnly, Found& found) const
+{
     found.candidates.clear();
-    // A vertex not changed since the first search needs only the triangles
-    // that have.
-    const BoxGrid& grid = crossingsOnly && !changed_[vertex] ? changedGrid_ : grid_;
-    grid.forEachOverlapping(box, [&](int t) {
+    triangleGrid_.forEachOverlapping(inflated(vertexBoxes_[vertex], reach), [&](int t) {
         if (!shares(triangles_[t], vertex))
             found.candidates.push_back(t);
     });
-    std::sort(found.candidates.begin(), found.candidates.end());
-    found.candidates.erase(std::unique(found.candidates.begin(), found.candidates.end()),
-                           found.candidates.end());
+    sortUnique(found.candidates);
     Contact contact;
     for (const int t : found.candidates) {
         const auto& triangle = triangles_[t];
@@ -200,32 +255,39 @@ void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& s
     }
 }
 
-void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start,
+void SelfContact::findAtTriangle(int triangle, const Eigen::Map<Eigen::Matrix3Xd>& start,
+                                 double reach, Found& found) const
+{
+    found.candidates.clear();
+    const auto& corners = triangles_[triangle];
+    vertexGrid_.forEachOverlapping(inflated(triangleBoxes_[triangle], reach), [&](int v) {
+        if (!shares(corners, v))
+            found.candidates.push_back(v);
+    });
+    sortUnique(found.candidates);
+    Contact contact;
+    for (const int v : found.candidates)
+        if (touch(PairKind::VertexTriangle, {v, corners[0], corners[1], corners[2]}, start, true,
+                  contact))
+            found.triangleVertex.push_back(contact);
+}
+
+void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                              bool crossingsOnly, Found& found) const
 {
     const int a = edges_[edge][0], b = edges_[edge][1];
-    const auto changed = [&](int e) { return changed_[edges_[e][0]] || changed_[edges_[e][1]]; };
-    // A pair of edges with a changed point is searched from a changed edge.
-    if (crossingsOnly && !changed(edge))
-        return;
-    const double reach = crossingsOnly ? meetingTolerance * thickness_ : thickness_;
-    AlignedBox3d box = edgeBoxes_[edge];
-    box.min().array() -= reach;
-    box.max().array() += reach;
+    const bool searchesChanged = crossingsOnly && changed(edges_[edge]);
     found.candidates.clear();
-    grid_.forEachOverlapping(box, [&](int t) {
-        for (const int other : triangleEdges_[t]) {
-            const auto [c, d] = edges_[other];
-            // Each pair once: from its first edge, or from the one edge that
-            // searches; edges with a corner in common meet there.
-            const bool once = other > edge || (crossingsOnly && !changed(other));
-            if (once && c != a && c != b && d != a && d != b && edgeBoxes_[other].intersects(box))
-                found.candidates.push_back(other);
-        }
+    edgeGrid_.forEachOverlapping(inflated(edgeBoxes_[edge], reach), [&](int other) {
+        const int c = edges_[other][0], d = edges_[other][1];
+        // Each pair once: from its first edge, or from its unchanged one
+        // (the grid holds only changed edges then); edges with a corner in
+        // common meet there.
+        const bool once = (crossingsOnly && !searchesChanged) || other > edge;
+        if (once && c != a && c != b && d != a && d != b)
+            found.candidates.push_back(other);
     });
-    std::sort(found.candidates.begin(), found.candidates.end());
-    found.candidates.erase(std::unique(found.candidates.begin(), found.candidates.end()),
-                           found.candidates.end());
+    sortUnique(found.candidates);
     Contact contact;
     for (const int other : found.candidates)
         if (touch(PairKind::EdgeEdge, {a, b, edges_[other][0], edges_[other][1]}, start,
@@ -272,7 +334,7 @@ bool SelfContact::touch(PairKind kind, const std::array<int, 4>& points,
     contact.points = points;
     contact.crossing = true;
     const double tolerance = meetingTolerance * thickness_;
-    if (endDistance - motion <= tolerance) {
+    if (endDistance - motion <= tolerance && !apartAllTheWay(kind, from, to, endSeparation, tolerance)) {
         if (const std::optional<double> at = firstMeeting(kind, from, to, tolerance)) {
             const PairPoints there = pointsAt(from, to, *at);
             contact.weights = closestWeights(kind, there);
@@ -305,7 +367,7 @@ template <class Act>
 std::size_t SelfContact::forEachContact(Act&& act)
 {
     std::size_t count = 0;
-    for (auto list : {&Found::vertexTriangle, &Found::edgeEdge})
+    for (auto list : {&Found::vertexTriangle, &Found::triangleVertex, &Found::edgeEdge})
         for (const Found& found : found_)
             for (const Contact& contact : found.*list) {
                 act(contact);
@@ -391,6 +453,7 @@ void SelfContact::finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& e
         positions_.resize(3, points);
         moved_.assign(points, 0);
         changed_.assign(points, 0);
+        vertexBoxes_.resize(points);
         triangleBoxes_.resize(triangles_.size());
         edgeBoxes_.resize(edges_.size());
         found_.resize(omp_get_num_threads());

@@ -43,11 +43,11 @@ private:
         Eigen::Vector3d normal;
         bool crossing;
     };
-    // Per thread: the contacts it found, vertex-triangle and edge-edge kept
-    // apart so that their order is that of one thread; and its candidates.
+    // Per thread: the contacts it found, by the loop that found them, so
+    // that their order is that of one thread; and its candidates.
     struct Found
     {
-        std::vector<Contact> vertexTriangle, edgeEdge;
+        std::vector<Contact> vertexTriangle, triangleVertex, edgeEdge;
         std::vector<int> candidates;
     };
 
@@ -57,11 +57,27 @@ private:
     // search (the others' ways are those it searched). Every thread calls
     // it; ends at a barrier.
     void findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly);
-    void fileTriangles(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach, bool crossingsOnly);
-    void findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly,
-                      Found& found) const;
-    void findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly,
-                    Found& found) const;
+    // Every thread: the features' boxes over the step, filed into the grids
+    // the search reads: all triangles and edges, or with `crossingsOnly`
+    // the changed vertices, triangles and edges.
+    void fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach, bool crossingsOnly);
+    // The pairs of a vertex and the filed triangles, of a triangle and the
+    // filed vertices, of an edge and the filed edges; `reach`: how much
+    // nearer than their boxes features may come.
+    void findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
+                      bool crossingsOnly, Found& found) const;
+    void findAtTriangle(int triangle, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
+                        Found& found) const;
+    void findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
+                    bool crossingsOnly, Found& found) const;
+    template <std::size_t corners>
+    bool changed(const std::array<int, corners>& feature) const
+    {
+        for (const int point : feature)
+            if (changed_[point])
+                return true;
+        return false;
+    }
     bool touch(PairKind kind, const std::array<int, 4>& points,
                const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly, Contact& contact) const;
     Eigen::AlignedBox3d sweptBox(const Eigen::Map<Eigen::Matrix3Xd>& start, int point) const;
@@ -78,7 +94,6 @@ private:
 
     std::vector<std::array<int, 3>> triangles_;
     std::vector<std::array<int, 2>> edges_;
-    std::vector<std::array<int, 3>> triangleEdges_;
     std::vector<double> inverseMasses_;
     double thickness_;
     double friction_;
@@ -87,11 +102,12 @@ private:
     Eigen::Matrix3Xd positions_;                     // 3 x n, where the step takes the points
     std::vector<char> moved_;                        // by point, since the obstacles last acted
     std::vector<char> changed_;                      // by point, since the first search
-    std::vector<Eigen::AlignedBox3d> triangleBoxes_;  // swept over the step
+    std::vector<Eigen::AlignedBox3d> vertexBoxes_;    // swept over the step
+    std::vector<Eigen::AlignedBox3d> triangleBoxes_;
     std::vector<Eigen::AlignedBox3d> edgeBoxes_;
-    BoxGrid grid_;                                   // of triangleBoxes_
-    std::vector<int> changedTriangles_;              // with a changed corner
-    BoxGrid changedGrid_;                            // of those
+    std::vector<int> changedVertices_, changedTriangles_, changedEdges_;  // with a changed point
+    BoxGrid vertexGrid_, triangleGrid_, edgeGrid_;
+
     std::vector<Found> found_;
     bool settled_ = false;
 };
