@@ -26,15 +26,22 @@
 // that starts tangled (a body read that way) keeps its tangles; contact
 // only keeps them from growing.
 //
-// Pairs are found in parallel, each thread over its own block of vertices
-// and of edges, and pushed on one thread in the order of one thread's
-// search, so every thread count gives the same bits.
+// Pairs are found in parallel, each thread over its own block of vertices,
+// triangles and edges, and pushed on one thread in the order of one
+// thread's search, so every thread count gives the same bits.
 //
-// The search files each triangle's box over the step into a hashed uniform
-// grid of cells about a triangle's size, rebuilt each step: it costs time
+// The search files the triangles' and the edges' boxes over the step into
+// hashed uniform grids of cells about a triangle's size, rebuilt each step,
+// and looks up each vertex's and each edge's box in them (a re-check files
+// only what changed, and looks up everything in those): this costs time
 // linear in the body and memory linear in it, needs no refitting however
 // much the cloth folds, and a body's triangles are alike in size, which is
-// where a grid of one cell size serves as well as a tree.
+// where a grid of one cell size serves as well as a tree. Most pairs that
+// come near are then settled without the coplanarity test: the distance
+// between two features changes over the step by no more than their points
+// move relative to each other, and a pair whose closest points' direction
+// at either end of the step separates it at the other end too stays apart
+// all the way.
 #include "contact/SelfContact.h"
 
 #include <algorithm>
