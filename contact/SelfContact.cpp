@@ -171,16 +171,6 @@ void SelfContact::fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double
     }
 #pragma omp single
     {
-        // Cells as large as a triangle's box is on average, counted on one
-        // thread so that the grid is the same on any number.
-        double sum = 0.0;
-        int finite = 0;
-        for (const AlignedBox3d& box : triangleBoxes_)
-            if (box.sizes().allFinite()) {
-                sum += box.sizes().maxCoeff();
-                ++finite;
-            }
-        const double cell = std::max(finite > 0 ? sum / finite : 0.0, reach);
         if (crossingsOnly) {
             changedVertices_.clear();
             for (int v = 0; v < points; ++v)
@@ -194,10 +184,23 @@ void SelfContact::fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double
             for (int e = 0; e < edges; ++e)
                 if (changed(edges_[e]))
                     changedEdges_.push_back(e);
-            vertexGrid_.build(vertexBoxes_, cell, &changedVertices_);
+            changedTriangleGrid_.build(triangleBoxes_, cell_, &changedTriangles_);
+            changedEdgeGrid_.build(edgeBoxes_, cell_, &changedEdges_);
+        } else {
+            // Cells as large as a triangle's box is on average, counted on
+            // one thread so that the grids are the same on any number.
+            double sum = 0.0;
+            int finite = 0;
+            for (const AlignedBox3d& box : triangleBoxes_)
+                if (box.sizes().allFinite()) {
+                    sum += box.sizes().maxCoeff();
+                    ++finite;
+                }
+            cell_ = std::max(finite > 0 ? sum / finite : 0.0, reach);
+            vertexGrid_.build(vertexBoxes_, cell_);
+            triangleGrid_.build(triangleBoxes_, cell_);
+            edgeGrid_.build(edgeBoxes_, cell_);
         }
-        triangleGrid_.build(triangleBoxes_, cell, crossingsOnly ? &changedTriangles_ : nullptr);
-        edgeGrid_.build(edgeBoxes_, cell, crossingsOnly ? &changedEdges_ : nullptr);
     }
 }
 
@@ -209,22 +212,30 @@ void SelfContact::findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool c
     found.vertexTriangle.clear();
     found.triangleVertex.clear();
     found.edgeEdge.clear();
-    const int points = static_cast<int>(positions_.cols());
-    // Re-checking, a changed vertex is found from the triangles' side.
+    if (!crossingsOnly) {
+        const int points = static_cast<int>(positions_.cols());
 #pragma omp for schedule(static) nowait
-    for (int v = 0; v < points; ++v)
-        if (!(crossingsOnly && changed_[v]))
-            findAtVertex(v, start, reach, crossingsOnly, found);
-    if (crossingsOnly) {
-        const int triangles = static_cast<int>(triangles_.size());
-#pragma omp for schedule(static) nowait
-        for (int t = 0; t < triangles; ++t)
-            findAtTriangle(t, start, reach, found);
-    }
-    const int edges = static_cast<int>(edges_.size());
+        for (int v = 0; v < points; ++v)
+            findAtVertex(v, start, reach, false, found);
+        const int edges = static_cast<int>(edges_.size());
 #pragma omp for schedule(static)
-    for (int e = 0; e < edges; ++e)
-        findAtEdge(e, start, reach, crossingsOnly, found);
+        for (int e = 0; e < edges; ++e)
+            findAtEdge(e, start, reach, false, found);
+        return;
+    }
+    // A re-check starts from the changed features only.
+    const int vertices = static_cast<int>(changedVertices_.size());
+#pragma omp for schedule(static) nowait
+    for (int k = 0; k < vertices; ++k)
+        findAtVertex(changedVertices_[k], start, reach, true, found);
+    const int triangles = static_cast<int>(changedTriangles_.size());
+#pragma omp for schedule(static) nowait
+    for (int k = 0; k < triangles; ++k)
+        findAtTriangle(changedTriangles_[k], start, reach, found);
+    const int edges = static_cast<int>(changedEdges_.size());
+#pragma omp for schedule(static)
+    for (int k = 0; k < edges; ++k)
+        findAtEdge(changedEdges_[k], start, reach, true, found);
 }
 
 namespace {
@@ -244,14 +255,23 @@ void sortUnique(std::vector<int>& values)
 
 }  // namespace
 
+// Re-checking, the grids of every feature were filed at the first search:
+// right for the features unchanged since, whose boxes have not moved, and
+// the changed ones come from grids of their own.
 void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                                bool crossingsOnly, Found& found) const
 {
     found.candidates.clear();
-    triangleGrid_.forEachOverlapping(inflated(vertexBoxes_[vertex], reach), [&](int t) {
-        if (!shares(triangles_[t], vertex))
+    const AlignedBox3d box = inflated(vertexBoxes_[vertex], reach);
+    triangleGrid_.forEachOverlapping(box, [&](int t) {
+        if (!shares(triangles_[t], vertex) && !(crossingsOnly && changed(triangles_[t])))
             found.candidates.push_back(t);
     });
+    if (crossingsOnly)
+        changedTriangleGrid_.forEachOverlapping(box, [&](int t) {
+            if (!shares(triangles_[t], vertex))
+                found.candidates.push_back(t);
+        });
     sortUnique(found.candidates);
     Contact contact;
     for (const int t : found.candidates) {
@@ -265,10 +285,12 @@ void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& s
 void SelfContact::findAtTriangle(int triangle, const Eigen::Map<Eigen::Matrix3Xd>& start,
                                  double reach, Found& found) const
 {
+    // The unchanged vertices near a changed triangle; the changed ones
+    // found it themselves.
     found.candidates.clear();
     const auto& corners = triangles_[triangle];
     vertexGrid_.forEachOverlapping(inflated(triangleBoxes_[triangle], reach), [&](int v) {
-        if (!shares(corners, v))
+        if (!shares(corners, v) && !changed_[v])
             found.candidates.push_back(v);
     });
     sortUnique(found.candidates);
@@ -283,17 +305,23 @@ void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start
                              bool crossingsOnly, Found& found) const
 {
     const int a = edges_[edge][0], b = edges_[edge][1];
-    const bool searchesChanged = crossingsOnly && changed(edges_[edge]);
-    found.candidates.clear();
-    edgeGrid_.forEachOverlapping(inflated(edgeBoxes_[edge], reach), [&](int other) {
+    const auto apart = [&](int other) {
         const int c = edges_[other][0], d = edges_[other][1];
-        // Each pair once: from its first edge, or from its unchanged one
-        // (the grid holds only changed edges then); edges with a corner in
-        // common meet there.
-        const bool once = (crossingsOnly && !searchesChanged) || other > edge;
-        if (once && c != a && c != b && d != a && d != b)
+        return c != a && c != b && d != a && d != b;  // edges with a corner in common meet there
+    };
+    found.candidates.clear();
+    const AlignedBox3d box = inflated(edgeBoxes_[edge], reach);
+    // Each pair once: from its first edge, or re-checking from its changed
+    // one, and from the first of two changed ones.
+    edgeGrid_.forEachOverlapping(box, [&](int other) {
+        if (apart(other) && (crossingsOnly ? !changed(edges_[other]) : other > edge))
             found.candidates.push_back(other);
     });
+    if (crossingsOnly)
+        changedEdgeGrid_.forEachOverlapping(box, [&](int other) {
+            if (apart(other) && other > edge)
+                found.candidates.push_back(other);
+        });
     sortUnique(found.candidates);
     Contact contact;
     for (const int other : found.candidates)

@@ -57,13 +57,13 @@ private:
     // search (the others' ways are those it searched). Every thread calls
     // it; ends at a barrier.
     void findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly);
-    // Every thread: the features' boxes over the step, filed into the grids
-    // the search reads: all triangles and edges, or with `crossingsOnly`
-    // the changed vertices, triangles and edges.
+    // Every thread: the features' boxes over the step, and the grids the
+    // search reads: every feature's at the first search, the changed
+    // triangles' and edges' at a re-check (`crossingsOnly`).
     void fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach, bool crossingsOnly);
-    // The pairs of a vertex and the filed triangles, of a triangle and the
-    // filed vertices, of an edge and the filed edges; `reach`: how much
-    // nearer than their boxes features may come.
+    // The pairs of a vertex and the triangles, of a changed triangle and the
+    // unchanged vertices, of an edge and the edges, that a search takes;
+    // `reach`: how much nearer than their boxes features may come.
     void findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                       bool crossingsOnly, Found& found) const;
     void findAtTriangle(int triangle, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
@@ -105,8 +105,10 @@ private:
     std::vector<Eigen::AlignedBox3d> vertexBoxes_;    // swept over the step
     std::vector<Eigen::AlignedBox3d> triangleBoxes_;
     std::vector<Eigen::AlignedBox3d> edgeBoxes_;
+    double cell_ = 1.0;                              // the grids' cells, set by the first search
+    BoxGrid vertexGrid_, triangleGrid_, edgeGrid_;   // every feature, filed by the first search
     std::vector<int> changedVertices_, changedTriangles_, changedEdges_;  // with a changed point
-    BoxGrid vertexGrid_, triangleGrid_, edgeGrid_;
+    BoxGrid changedTriangleGrid_, changedEdgeGrid_;  // those, filed by every re-check
 
     std::vector<Found> found_;
     bool settled_ = false;
