@@ -258,6 +258,16 @@ Zarvo::TriangleMesh torus(const Eigen::Vector3d& centre, double major, double mi
     return mesh;
 }
 
+// `body` as a cloth grid of side `side` and spacing 0.25, initialized, to
+// step on `threads` threads.
+void makeSteppedGrid(Body& body, int side, int threads)
+{
+    Zarvo::testing::makeGrid(body.mesh, side, 0.25);
+    body.solver = Zarvo::testing::buildClothSolver(body.mesh);
+    body.solver->initialize();
+    body.solver->setThreadCount(threads);
+}
+
 // A quarter of the mean edge length of a grid of spacing 0.25, as scene
 // files choose by default.
 const double gridThickness = 0.25 * 0.25 * (2.0 + std::sqrt(2.0)) / 3.0;
@@ -286,10 +296,7 @@ void stepWithColliders(benchmark::State& state, int side, const ColliderMaker& m
     const int previousThreads = omp_get_max_threads();
     Body touching, free;
     for (Body* body : {&touching, &free}) {
-        Zarvo::testing::makeGrid(body->mesh, side, 0.25);
-        body->solver = Zarvo::testing::buildClothSolver(body->mesh);
-        body->solver->initialize();
-        body->solver->setThreadCount(threads);
+        makeSteppedGrid(*body, side, threads);
     }
     const double thickness = gridThickness;
     resetPeakMemory();
@@ -360,10 +367,7 @@ void stepWithSelfContact(benchmark::State& state, int side, int settle, int thre
     const int previousThreads = omp_get_max_threads();
     Body touching, plain;
     for (Body* body : {&touching, &plain}) {
-        Zarvo::testing::makeGrid(body->mesh, side, 0.25);
-        body->solver = Zarvo::testing::buildClothSolver(body->mesh);
-        body->solver->initialize();
-        body->solver->setThreadCount(threads);
+        makeSteppedGrid(*body, side, threads);
         body->solver->setContactHandler(
             std::make_shared<Zarvo::ColliderSet>(ballOverFloor(0.125 * (side - 1)), gridThickness));
     }

@@ -1,7 +1,6 @@
 #include "scenes/SceneColliders.h"
 
 #include <algorithm>
-#include <array>
 #include <memory>
 
 #include "contact/BoxShape.h"
@@ -51,17 +50,10 @@ Zarvo::TriangleMesh placedTriangles(const Surface_mesh& mesh, double scale,
                                     const Eigen::Vector3d& offset, bool& closed)
 {
     Zarvo::TriangleMesh placed;
-    for (const auto v : mesh.vertices()) {
-        const auto& p = mesh.position(v);
-        placed.points.push_back(scale * Eigen::Vector3d(p[0], p[1], p[2]) + offset);
-    }
-    for (const auto f : mesh.faces()) {
-        std::array<int, 3> corners{};
-        int k = 0;
-        for (const auto v : mesh.vertices(f))
-            corners[k++] = v.idx();
-        placed.triangles.push_back(corners);
-    }
+    const Eigen::Matrix3Xd points = vertexPositions(mesh);
+    for (Eigen::Index i = 0; i < points.cols(); ++i)
+        placed.points.push_back(scale * points.col(i) + offset);
+    placed.triangles = meshTriangles(mesh);
     closed = true;
     for (const auto h : mesh.halfedges())
         closed = closed && !mesh.is_boundary(h);
