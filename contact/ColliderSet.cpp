@@ -5,9 +5,12 @@
 // it touches; the next pass's constraints then see the body where contact
 // leaves it. The step's last projection also pushes every point out of
 // whatever the tangent plane left it inside, which fixes where it ends. A
-// point's distance and normal at its start are found once per step, so a
-// point resting on an obstacle costs one distance query per pass only in
-// the last. Friction acts on the same positions: the tangential part of a
+// point's distance and normal at its start are found at most once a step,
+// and not at all when it starts where the last step's final query left it;
+// and each point keeps its latest sample of each collider, whose free ball
+// spares the march of a way that stays inside it. So a point resting on an
+// obstacle costs distance queries only in the last pass, and one well clear
+// of it none. Friction acts on the same positions: the tangential part of a
 // point's motion since it touched is cancelled while it is within mu times
 // the normal correction (static friction), and otherwise shortened by that
 // much (sliding), which over a step of length h is the Coulomb impulse
@@ -28,6 +31,8 @@
 // the colliders' order, so every thread count gives the same bits.
 #include "contact/ColliderSet.h"
 
+#include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -42,6 +47,12 @@ constexpr int maxPushes = 4;
 // many thicknesses of where it started, going back along its way.
 constexpr double edgeReach = 2.0;
 
+// A sample that shows nothing: it equals no place and frees no way; and a
+// start's gap not yet found.
+const Sample unknown{Eigen::Vector3d::Constant(std::numeric_limits<double>::quiet_NaN()),
+                     {-std::numeric_limits<double>::infinity(), Eigen::Vector3d::Zero()}};
+const Gap unfound{std::numeric_limits<double>::quiet_NaN(), Eigen::Vector3d::Zero()};
+
 }  // namespace
 
 ColliderSet::ColliderSet(std::vector<Collider> colliders, double thickness)
@@ -54,36 +65,49 @@ ColliderSet::ColliderSet(std::vector<Collider> colliders, double thickness)
 void ColliderSet::move(std::size_t index, const Eigen::Vector3d& displacement)
 {
     colliders_.at(index).offset += displacement;
+    for (std::size_t k = index; k < latest_.size(); k += colliders_.size())
+        latest_[k] = unknown;
 }
 
 void ColliderSet::prepare(int points)
 {
     starts_.resize(static_cast<std::size_t>(points) * colliders_.size());
+    latest_.resize(starts_.size(), unknown);
 }
 
 void ColliderSet::startStep(int point, const Eigen::Vector3d& start)
 {
-    Gap* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
-    for (const Collider& collider : colliders_)
-        *from++ = gapAt(collider, start, thickness_);
+    const std::size_t first = static_cast<std::size_t>(point) * colliders_.size();
+    for (std::size_t c = 0; c < colliders_.size(); ++c) {
+        const Sample& known = latest_[first + c];
+        starts_[first + c] = known.at == start ? known.gap : unfound;
+    }
 }
 
 void ColliderSet::resolve(int point, const Eigen::Vector3d& start, Eigen::Vector3d& position,
                           bool last) const
 {
-    const Gap* from = &starts_[static_cast<std::size_t>(point) * colliders_.size()];
-    for (const Collider& collider : colliders_)
-        respond(collider, *from++, start, position, last);
+    const std::size_t first = static_cast<std::size_t>(point) * colliders_.size();
+    for (std::size_t c = 0; c < colliders_.size(); ++c)
+        respond(colliders_[c], starts_[first + c], latest_[first + c], start, position, last);
     // Leaving one obstacle may have entered another that touches it.
     if (last && colliders_.size() > 1)
-        for (const Collider& collider : colliders_)
-            pushOut(collider, position);
+        for (std::size_t c = 0; c < colliders_.size(); ++c)
+            pushOut(colliders_[c], position, latest_[first + c]);
 }
 
-void ColliderSet::respond(const Collider& collider, const Gap& from, const Eigen::Vector3d& start,
-                          Eigen::Vector3d& position, bool last) const
+void ColliderSet::respond(const Collider& collider, Gap& from, Sample& latest,
+                          const Eigen::Vector3d& start, Eigen::Vector3d& position, bool last) const
 {
-    const std::optional<Touch> touch = firstContact(collider, start, position, thickness_, from);
+    if (std::isnan(from.gap)) {
+        if (knownFree(latest, start, nullptr, position, thickness_))
+            return;
+        from = gapAt(collider, start, thickness_);
+    }
+    if (knownFree(latest, start, &from, position, thickness_))
+        return;
+    const std::optional<Touch> touch =
+        firstContact(collider, start, position, thickness_, from, &latest);
     if (!touch)
         return;
     const Eigen::Vector3d& normal = touch->there.normal;
@@ -106,7 +130,7 @@ void ColliderSet::respond(const Collider& collider, const Gap& from, const Eigen
     }
     // The tangent plane at the contact is the surface only for a flat one.
     if (last)
-        pushOut(collider, position);
+        pushOut(collider, position, latest);
 }
 
 bool ColliderSet::leftOverEdge(const Collider& collider, const Eigen::Vector3d& start,
@@ -127,7 +151,7 @@ bool ColliderSet::leftOverEdge(const Collider& collider, const Eigen::Vector3d& 
     return !back || (1.0 - back->at) * (end - start).norm() <= edgeReach * thickness_;
 }
 
-void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position) const
+void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position, Sample& latest) const
 {
     // One move along the normal by the gap reaches the surface of an exact
     // distance; a sampled one (a mesh's field, coarse deep inside) may need
@@ -135,8 +159,10 @@ void ColliderSet::pushOut(const Collider& collider, Eigen::Vector3d& position) c
     for (int k = 0; k < maxPushes; ++k) {
         Eigen::Vector3d normal;
         const double gap = collider.distance(position, normal) - thickness_;
-        if (!(gap < 0.0))
+        if (!(gap < 0.0)) {
+            latest = {position, {gap, normal}};
             return;
+        }
         position -= gap * normal;
     }
 }

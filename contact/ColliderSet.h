@@ -4,6 +4,7 @@
 
 #include "contact/Collider.h"
 #include "contact/Gap.h"
+#include "contact/SweptContact.h"
 #include "solver/ContactHandler.h"
 
 namespace Zarvo {
@@ -28,9 +29,9 @@ public:
     void move(std::size_t index, const Eigen::Vector3d& displacement);
 
 private:
-    void respond(const Collider& collider, const Gap& from, const Eigen::Vector3d& start,
-                 Eigen::Vector3d& position, bool last) const;
-    void pushOut(const Collider& collider, Eigen::Vector3d& position) const;
+    void respond(const Collider& collider, Gap& from, Sample& latest,
+                 const Eigen::Vector3d& start, Eigen::Vector3d& position, bool last) const;
+    void pushOut(const Collider& collider, Eigen::Vector3d& position, Sample& latest) const;
     // Whether a point that started touching the collider and moved from
     // `start` to `end`, behind the tangent plane where it started, has
     // rounded an edge and is free of the collider rather than inside it.
@@ -39,9 +40,14 @@ private:
 
     std::vector<Collider> colliders_;
     double thickness_;
-    // Each point's gap to each collider where it starts the step: the same
-    // in every pass of the step.
-    std::vector<Gap> starts_;
+    // Each point's gap to each collider where it starts the step, the same
+    // in every pass of the step, found when a pass first needs it; and its
+    // latest sample of each collider, kept from step to step while the
+    // collider stays where it is: a way the sample shows free needs no
+    // march, and a step that starts where it was taken no query. Resolving
+    // a point writes only its own.
+    mutable std::vector<Gap> starts_;
+    mutable std::vector<Sample> latest_;
 };
 
 }  // namespace Zarvo

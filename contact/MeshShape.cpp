@@ -141,10 +141,24 @@ double sample(const openvdb::FloatGrid& grid, std::uint64_t key, const Eigen::Ve
                               static_cast<int>(floor.z()));
     const Accessor& accessor = accessorFor(grid, key);
     double v[2][2][2];
-    for (int a = 0; a < 2; ++a)
-        for (int b = 0; b < 2; ++b)
-            for (int c = 0; c < 2; ++c)
-                v[a][b][c] = accessor.getValue(base.offsetBy(a, b, c));
+    // Most samples have all eight voxels in one leaf: read its values
+    // straight from it, not each through the accessor.
+    using Leaf = openvdb::FloatGrid::TreeType::LeafNodeType;
+    constexpr int last = Leaf::DIM - 1;
+    const Leaf* leaf = accessor.probeConstLeaf(base);
+    if (leaf && (base.x() & last) < last && (base.y() & last) < last && (base.z() & last) < last) {
+        const openvdb::Index offset = Leaf::coordToOffset(base);
+        for (int a = 0; a < 2; ++a)
+            for (int b = 0; b < 2; ++b)
+                for (int c = 0; c < 2; ++c)
+                    v[a][b][c] = leaf->getValue(offset + (a << 2 * Leaf::LOG2DIM) +
+                                                (b << Leaf::LOG2DIM) + c);
+    } else {
+        for (int a = 0; a < 2; ++a)
+            for (int b = 0; b < 2; ++b)
+                for (int c = 0; c < 2; ++c)
+                    v[a][b][c] = accessor.getValue(base.offsetBy(a, b, c));
+    }
     const auto lerp = [](double p, double q, double t) { return p + t * (q - p); };
     // Along z, then y, then x.
     double z[2][2];

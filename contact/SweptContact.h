@@ -17,6 +17,13 @@ struct Touch
     Gap there;
 };
 
+// A place where a collider's gap is known.
+struct Sample
+{
+    Eigen::Vector3d at;
+    Gap gap;
+};
+
 // Where a point moving in a straight line from `from` to `to` first comes
 // within `thickness` of the collider's surface (within a tenth of the
 // thickness more, which the caller's tangent plane at the gap takes up),
@@ -25,8 +32,18 @@ struct Touch
 // the collider's distance, which never overshoots the surface, so that a
 // fast point cannot jump through a thin obstacle; a march that has not
 // settled after a bounded number of advances (a point gliding along the
-// surface) reports contact where it stands, which only errs early.
+// surface) reports contact where it stands, which only errs early. When it
+// finds none and `farthest` is given, that is set to the last place it
+// sampled, whose gap reaches past `to`.
 std::optional<Touch> firstContact(const Collider& collider, const Eigen::Vector3d& from,
-                                  const Eigen::Vector3d& to, double thickness, const Gap& fromGap);
+                                  const Eigen::Vector3d& to, double thickness, const Gap& fromGap,
+                                  Sample* farthest = nullptr);
+
+// Whether `known` shows, without sampling, that firstContact from `from`
+// to `to` finds no contact: the way, or where `fromGap` is given the part
+// of it beyond that gap's reach, lies where `known` keeps every point out
+// of touch. A point's distance changes no faster than the point moves.
+bool knownFree(const Sample& known, const Eigen::Vector3d& from, const Gap* fromGap,
+               const Eigen::Vector3d& to, double thickness);
 
 }  // namespace Zarvo

@@ -40,6 +40,38 @@ TEST(SweptContact, APointCrossingABallTouchesItsNearSideAndAMissNever)
     EXPECT_EQ(firstContact(Vector3d(1.05, 0, 0), Vector3d(1.05, 0, 0)), 0.0);
 }
 
+TEST(SweptContact, AWayAKnownSampleShowsFreeIsOneTheMarchFindsFree)
+{
+    const auto ball = colliderOf(std::make_shared<Zarvo::SphereShape>(Vector3d(0, 0, 0), 1.0));
+    const double thickness = 0.1;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0), depth(0.8, 1.0);
+    int shownFree = 0;
+    for (int k = 0; k < 4000; ++k) {
+        // A march past the ball leaves its farthest sample, the true gap there.
+        const Vector3d from(-2, 1.3 + 0.1 * unit(random), 0), to(2, from.y(), 0);
+        Zarvo::Sample known;
+        ASSERT_FALSE(Zarvo::firstContact(ball, from, to, thickness,
+                                         Zarvo::gapAt(ball, from, thickness), &known));
+        ASSERT_EQ(known.gap.gap, Zarvo::gapAt(ball, known.at, thickness).gap);
+        // Ways from in and around the sample's free ball to near where it
+        // meets the surface, some of them within the margin of touching.
+        const double reach = known.gap.gap;
+        const auto scatter = [&] { return Vector3d(unit(random), unit(random), unit(random)); };
+        const Vector3d start = known.at + 1.5 * reach * scatter();
+        const Vector3d end =
+            known.at - depth(random) * reach * known.gap.normal + 0.05 * reach * scatter();
+        const Zarvo::Gap startGap = Zarvo::gapAt(ball, start, thickness);
+        const bool marchFree = !Zarvo::firstContact(ball, start, end, thickness, startGap);
+        for (const Zarvo::Gap* gap : {static_cast<const Zarvo::Gap*>(nullptr), &startGap})
+            if (Zarvo::knownFree(known, start, gap, end, thickness)) {
+                EXPECT_TRUE(marchFree) << "from " << start.transpose() << " to " << end.transpose();
+                ++shownFree;
+            }
+    }
+    EXPECT_GT(shownFree, 1000);
+}
+
 // The unit cube's surface: 8 corners (bit k of the index: coordinate k),
 // 12 triangles, outward.
 Zarvo::TriangleMesh cube()
