@@ -141,12 +141,20 @@ double sample(const openvdb::FloatGrid& grid, std::uint64_t key, const Eigen::Ve
                               static_cast<int>(floor.z()));
     const Accessor& accessor = accessorFor(grid, key);
     double v[2][2][2];
-    // Most samples have all eight voxels in one leaf: read its values
-    // straight from it, not each through the accessor.
+    // Most samples have all eight voxels in one leaf's block: read them
+    // straight from the leaf, not each through the accessor; a block
+    // without a leaf is one tile, of one value, where the field is flat.
     using Leaf = openvdb::FloatGrid::TreeType::LeafNodeType;
     constexpr int last = Leaf::DIM - 1;
-    const Leaf* leaf = accessor.probeConstLeaf(base);
-    if (leaf && (base.x() & last) < last && (base.y() & last) < last && (base.z() & last) < last) {
+    const bool oneBlock =
+        (base.x() & last) < last && (base.y() & last) < last && (base.z() & last) < last;
+    const Leaf* leaf = oneBlock ? accessor.probeConstLeaf(base) : nullptr;
+    if (oneBlock && !leaf) {
+        if (gradient)
+            gradient->setZero();
+        return accessor.getValue(base);
+    }
+    if (leaf) {
         const openvdb::Index offset = Leaf::coordToOffset(base);
         for (int a = 0; a < 2; ++a)
             for (int b = 0; b < 2; ++b)
