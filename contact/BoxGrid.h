@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -15,17 +16,21 @@ namespace Zarvo {
 class BoxGrid
 {
 public:
-    // Files `boxes`, or only those of them that `only` lists when given;
-    // both must stay alive and unchanged until the next build. `cell`: the
-    // cells' side, above zero. A box that is not finite is never reported.
+    // Files `boxes`, or only those of them that `only` lists (in ascending
+    // order) when given; both must stay alive until the next build. `cell`:
+    // the cells' side, above zero. A box that is not finite is never
+    // reported. Queries test the boxes as they are then: a box that has
+    // moved since is still found where it lies within cells it was filed in.
     void build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell,
                const std::vector<int>* only = nullptr);
 
-    // Calls visit(index) for every filed box that overlaps `box`, once for
-    // every cell of `box` that it was filed in (the caller removes repeats,
-    // which costs less than finding the one cell to report it from).
-    template <class Visit>
-    void forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) const;
+    // Calls visit(index) for every filed box that overlaps `box` and that
+    // accept(index) takes, once for every cell of `box` that it was filed
+    // in (the caller removes repeats, which costs less than finding the one
+    // cell to report it from). accept() comes first: a test of the index
+    // alone spares reading the box.
+    template <class Accept, class Visit>
+    void forEachOverlapping(const Eigen::AlignedBox3d& box, Accept&& accept, Visit&& visit) const;
 
 private:
     // How many cells a box overlaps: none (it is not finite), few enough
@@ -49,7 +54,7 @@ private:
     std::size_t mask_ = 0;
     std::vector<int> starts_;   // bucket b holds entries_[starts_[b] ... starts_[b + 1])
     std::vector<int> entries_;  // box indices
-    std::vector<int> large_;    // boxes of too many cells
+    std::vector<int> large_;    // boxes of too many cells, ascending
     std::vector<int> next_;     // where the counting sort files next, by bucket
 };
 
@@ -65,12 +70,13 @@ void BoxGrid::forEachFiled(Each&& each) const
     }
 }
 
-template <class Visit>
-void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) const
+template <class Accept, class Visit>
+void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Accept&& accept,
+                                 Visit&& visit) const
 {
     const std::vector<Eigen::AlignedBox3d>& boxes = *boxes_;
     for (const int index : large_)
-        if (boxes[index].intersects(box))
+        if (accept(index) && boxes[index].intersects(box))
             visit(index);
     const Cells cells = cellsOf(box);
     if (cells.reach == Reach::None)
@@ -78,7 +84,8 @@ void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) 
     if (cells.reach == Reach::Many) {
         // As costly as reading every box: read them all.
         forEachFiled([&](int index) {
-            if (boxes[index].intersects(box) && cellsOf(boxes[index]).reach == Reach::Few)
+            if (accept(index) && boxes[index].intersects(box) &&
+                !std::binary_search(large_.begin(), large_.end(), index))
                 visit(index);
         });
         return;
@@ -89,7 +96,7 @@ void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Visit&& visit) 
                 const std::size_t b = bucket(Eigen::Array3i(x, y, z));
                 for (int e = starts_[b]; e < starts_[b + 1]; ++e) {
                     const int index = entries_[e];
-                    if (boxes[index].intersects(box))
+                    if (accept(index) && boxes[index].intersects(box))
                         visit(index);
                 }
             }

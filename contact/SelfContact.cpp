@@ -127,7 +127,8 @@ SelfContact::SelfContact(std::vector<std::array<int, 3>> triangles, std::vector<
     : triangles_(std::move(triangles)),
       inverseMasses_(std::move(inverseMasses)),
       thickness_(thickness),
-      friction_(friction)
+      friction_(friction),
+      slack_(thickness)
 {
     if (!(thickness > 0.0))
         throw std::invalid_argument("SelfContact: the thickness must be above zero");
@@ -147,45 +148,87 @@ AlignedBox3d SelfContact::sweptBox(const Eigen::Map<Eigen::Matrix3Xd>& start, in
     return box;
 }
 
+namespace {
+
+AlignedBox3d inflated(AlignedBox3d box, double reach)
+{
+    box.min().array() -= reach;
+    box.max().array() += reach;
+    return box;
+}
+
+void sortUnique(std::vector<int>& values)
+{
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+}
+
+}  // namespace
+
 void SelfContact::fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                                 bool crossingsOnly)
 {
     const int points = static_cast<int>(positions_.cols());
-#pragma omp for schedule(static) nowait
-    for (int v = 0; v < points; ++v)
-        vertexBoxes_[v] = sweptBox(start, v);
     const int triangles = static_cast<int>(triangles_.size());
+    const int edges = static_cast<int>(edges_.size());
+    if (crossingsOnly) {
+#pragma omp single
+        {
+            // What moved since the last search, and what has strayed from
+            // the cells the first search filed it in.
+            freshVertices_.clear();
+            for (int v = 0; v < points; ++v)
+                if (fresh_[v]) {
+                    freshVertices_.push_back(v);
+                    if ((positions_.col(v) - searched_.col(v)).cwiseAbs().maxCoeff() > slack_)
+                        escaped_[v] = 1;
+                }
+            const auto sort = [&](const auto& features, std::vector<int>& fresh,
+                                  std::vector<int>& escaped, std::vector<char>& escapedFeature) {
+                fresh.clear();
+                escaped.clear();
+                for (int f = 0; f < static_cast<int>(features.size()); ++f) {
+                    if (any(fresh_, features[f]))
+                        fresh.push_back(f);
+                    escapedFeature[f] = any(escaped_, features[f]);
+                    if (escapedFeature[f])
+                        escaped.push_back(f);
+                }
+            };
+            sort(triangles_, freshTriangles_, escapedTriangles_, escapedTriangle_);
+            sort(edges_, freshEdges_, escapedEdges_, escapedEdge_);
+            escapedVertices_.clear();
+            for (int v = 0; v < points; ++v)
+                if (escaped_[v])
+                    escapedVertices_.push_back(v);
+        }
+    }
+    // Every box at the first search; at a re-check only those that moved.
+    const auto file = [&](int count, const std::vector<int>& fresh, auto&& boxOf) {
+        const int n = crossingsOnly ? static_cast<int>(fresh.size()) : count;
 #pragma omp for schedule(static) nowait
-    for (int t = 0; t < triangles; ++t) {
+        for (int k = 0; k < n; ++k)
+            boxOf(crossingsOnly ? fresh[k] : k);
+    };
+    file(points, freshVertices_, [&](int v) { vertexBoxes_[v] = sweptBox(start, v); });
+    file(triangles, freshTriangles_, [&](int t) {
         AlignedBox3d box = sweptBox(start, triangles_[t][0]);
         box.extend(sweptBox(start, triangles_[t][1]));
         box.extend(sweptBox(start, triangles_[t][2]));
         triangleBoxes_[t] = box;
-    }
-    const int edges = static_cast<int>(edges_.size());
-#pragma omp for schedule(static)
-    for (int e = 0; e < edges; ++e) {
+    });
+    file(edges, freshEdges_, [&](int e) {
         AlignedBox3d box = sweptBox(start, edges_[e][0]);
         box.extend(sweptBox(start, edges_[e][1]));
         edgeBoxes_[e] = box;
-    }
+    });
+#pragma omp barrier
 #pragma omp single
     {
         if (crossingsOnly) {
-            changedVertices_.clear();
-            for (int v = 0; v < points; ++v)
-                if (changed_[v])
-                    changedVertices_.push_back(v);
-            changedTriangles_.clear();
-            for (int t = 0; t < triangles; ++t)
-                if (changed(triangles_[t]))
-                    changedTriangles_.push_back(t);
-            changedEdges_.clear();
-            for (int e = 0; e < edges; ++e)
-                if (changed(edges_[e]))
-                    changedEdges_.push_back(e);
-            changedTriangleGrid_.build(triangleBoxes_, cell_, &changedTriangles_);
-            changedEdgeGrid_.build(edgeBoxes_, cell_, &changedEdges_);
+            escapedVertexGrid_.build(vertexBoxes_, cell_, &escapedVertices_);
+            escapedTriangleGrid_.build(triangleBoxes_, cell_, &escapedTriangles_);
+            escapedEdgeGrid_.build(edgeBoxes_, cell_, &escapedEdges_);
         } else {
             // Cells as large as a triangle's box is on average, counted on
             // one thread so that the grids are the same on any number.
@@ -200,6 +243,10 @@ void SelfContact::fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double
             vertexGrid_.build(vertexBoxes_, cell_);
             triangleGrid_.build(triangleBoxes_, cell_);
             edgeGrid_.build(edgeBoxes_, cell_);
+            searched_ = positions_;
+            std::fill(escaped_.begin(), escaped_.end(), 0);
+            std::fill(escapedTriangle_.begin(), escapedTriangle_.end(), 0);
+            std::fill(escapedEdge_.begin(), escapedEdge_.end(), 0);
         }
     }
 }
@@ -223,56 +270,47 @@ void SelfContact::findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool c
             findAtEdge(e, start, reach, false, found);
         return;
     }
-    // A re-check starts from the changed features only.
-    const int vertices = static_cast<int>(changedVertices_.size());
+    // A re-check starts from the fresh features only.
+    const int vertices = static_cast<int>(freshVertices_.size());
 #pragma omp for schedule(static) nowait
     for (int k = 0; k < vertices; ++k)
-        findAtVertex(changedVertices_[k], start, reach, true, found);
-    const int triangles = static_cast<int>(changedTriangles_.size());
+        findAtVertex(freshVertices_[k], start, reach, true, found);
+    const int triangles = static_cast<int>(freshTriangles_.size());
 #pragma omp for schedule(static) nowait
     for (int k = 0; k < triangles; ++k)
-        findAtTriangle(changedTriangles_[k], start, reach, found);
-    const int edges = static_cast<int>(changedEdges_.size());
+        findAtTriangle(freshTriangles_[k], start, reach, found);
+    const int edges = static_cast<int>(freshEdges_.size());
 #pragma omp for schedule(static)
     for (int k = 0; k < edges; ++k)
-        findAtEdge(changedEdges_[k], start, reach, true, found);
+        findAtEdge(freshEdges_[k], start, reach, true, found);
 }
 
-namespace {
-
-AlignedBox3d inflated(AlignedBox3d box, double reach)
+// A feature that has not escaped lies within the slack of the box the first
+// search filed it by, so a box grown by the slack finds it in that search's
+// grid; one that has escaped is in the re-check's own.
+template <class Accept>
+void SelfContact::lookUp(const BoxGrid& searched, const BoxGrid& escaped,
+                         const std::vector<char>& escapedFeature, const AlignedBox3d& box,
+                         double reach, bool crossingsOnly, Accept&& accept, Found& found) const
 {
-    box.min().array() -= reach;
-    box.max().array() += reach;
-    return box;
+    found.candidates.clear();
+    const auto take = [&](int f) { found.candidates.push_back(f); };
+    if (!crossingsOnly) {
+        searched.forEachOverlapping(inflated(box, reach), accept, take);
+    } else {
+        searched.forEachOverlapping(
+            inflated(box, reach + slack_), [&](int f) { return !escapedFeature[f] && accept(f); },
+            take);
+        escaped.forEachOverlapping(inflated(box, reach), accept, take);
+    }
+    sortUnique(found.candidates);
 }
 
-void sortUnique(std::vector<int>& values)
-{
-    std::sort(values.begin(), values.end());
-    values.erase(std::unique(values.begin(), values.end()), values.end());
-}
-
-}  // namespace
-
-// Re-checking, the grids of every feature were filed at the first search:
-// right for the features unchanged since, whose boxes have not moved, and
-// the changed ones come from grids of their own.
 void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                                bool crossingsOnly, Found& found) const
 {
-    found.candidates.clear();
-    const AlignedBox3d box = inflated(vertexBoxes_[vertex], reach);
-    triangleGrid_.forEachOverlapping(box, [&](int t) {
-        if (!shares(triangles_[t], vertex) && !(crossingsOnly && changed(triangles_[t])))
-            found.candidates.push_back(t);
-    });
-    if (crossingsOnly)
-        changedTriangleGrid_.forEachOverlapping(box, [&](int t) {
-            if (!shares(triangles_[t], vertex))
-                found.candidates.push_back(t);
-        });
-    sortUnique(found.candidates);
+    lookUp(triangleGrid_, escapedTriangleGrid_, escapedTriangle_, vertexBoxes_[vertex], reach,
+           crossingsOnly, [&](int t) { return !shares(triangles_[t], vertex); }, found);
     Contact contact;
     for (const int t : found.candidates) {
         const auto& triangle = triangles_[t];
@@ -285,15 +323,11 @@ void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& s
 void SelfContact::findAtTriangle(int triangle, const Eigen::Map<Eigen::Matrix3Xd>& start,
                                  double reach, Found& found) const
 {
-    // The unchanged vertices near a changed triangle; the changed ones
+    // The vertices that are not fresh near a fresh triangle; the fresh ones
     // found it themselves.
-    found.candidates.clear();
     const auto& corners = triangles_[triangle];
-    vertexGrid_.forEachOverlapping(inflated(triangleBoxes_[triangle], reach), [&](int v) {
-        if (!shares(corners, v) && !changed_[v])
-            found.candidates.push_back(v);
-    });
-    sortUnique(found.candidates);
+    lookUp(vertexGrid_, escapedVertexGrid_, escaped_, triangleBoxes_[triangle], reach, true,
+           [&](int v) { return !fresh_[v] && !shares(corners, v); }, found);
     Contact contact;
     for (const int v : found.candidates)
         if (touch(PairKind::VertexTriangle, {v, corners[0], corners[1], corners[2]}, start, true,
@@ -305,29 +339,27 @@ void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start
                              bool crossingsOnly, Found& found) const
 {
     const int a = edges_[edge][0], b = edges_[edge][1];
-    const auto apart = [&](int other) {
-        const int c = edges_[other][0], d = edges_[other][1];
-        return c != a && c != b && d != a && d != b;  // edges with a corner in common meet there
-    };
-    found.candidates.clear();
-    const AlignedBox3d box = inflated(edgeBoxes_[edge], reach);
-    // Each pair once: from its first edge, or re-checking from its changed
-    // one, and from the first of two changed ones.
-    edgeGrid_.forEachOverlapping(box, [&](int other) {
-        if (apart(other) && (crossingsOnly ? !changed(edges_[other]) : other > edge))
-            found.candidates.push_back(other);
-    });
-    if (crossingsOnly)
-        changedEdgeGrid_.forEachOverlapping(box, [&](int other) {
-            if (apart(other) && other > edge)
-                found.candidates.push_back(other);
-        });
-    sortUnique(found.candidates);
+    // Each pair once: from its first edge, or re-checking from its fresh
+    // one, and from the first of two fresh ones. Edges with a corner in
+    // common meet there.
+    lookUp(edgeGrid_, escapedEdgeGrid_, escapedEdge_, edgeBoxes_[edge], reach, crossingsOnly,
+           [&](int other) {
+               if (crossingsOnly ? any(fresh_, edges_[other]) && other < edge : other < edge)
+                   return false;
+               const int c = edges_[other][0], d = edges_[other][1];
+               return c != a && c != b && d != a && d != b;
+           },
+           found);
+    // The test rounds differently with the edges swapped: a pair is always
+    // tested with its first edge first, so that every search judges it
+    // alike.
     Contact contact;
-    for (const int other : found.candidates)
-        if (touch(PairKind::EdgeEdge, {a, b, edges_[other][0], edges_[other][1]}, start,
-                  crossingsOnly, contact))
+    for (const int other : found.candidates) {
+        const int c = edges_[other][0], d = edges_[other][1];
+        if (touch(PairKind::EdgeEdge, edge < other ? std::array<int, 4>{a, b, c, d} : std::array<int, 4>{c, d, a, b},
+                  start, crossingsOnly, contact))
             found.edgeEdge.push_back(contact);
+    }
 }
 
 bool SelfContact::touch(PairKind kind, const std::array<int, 4>& points,
@@ -437,7 +469,7 @@ void SelfContact::push(const Contact& contact, const Eigen::Map<Eigen::Matrix3Xd
         if (share != 0.0) {
             positions_.col(point) += share * change;
             moved_[point] = 1;
-            changed_[point] = 1;
+            fresh_[point] = 1;
         }
     }
 }
@@ -449,17 +481,17 @@ std::size_t SelfContact::revert(const Eigen::Map<Eigen::Matrix3Xd>& start)
         for (const int point : contact.points)
             if (positions_.col(point) != start.col(point)) {
                 positions_.col(point) = start.col(point);
-                changed_[point] = 1;
+                fresh_[point] = 1;
                 ++reverted;
             }
     });
     return reverted;
 }
 
-void SelfContact::markChanged(const Contact& contact)
+void SelfContact::markFresh(const Contact& contact)
 {
     for (const int point : contact.points)
-        changed_[point] = 1;
+        fresh_[point] = 1;
 }
 
 void SelfContact::keepOutOfObstacles(const Eigen::Map<Eigen::Matrix3Xd>& start,
@@ -487,7 +519,10 @@ void SelfContact::finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& e
     {
         positions_.resize(3, points);
         moved_.assign(points, 0);
-        changed_.assign(points, 0);
+        fresh_.assign(points, 0);
+        escaped_.resize(points);
+        escapedTriangle_.resize(triangles_.size());
+        escapedEdge_.resize(edges_.size());
         vertexBoxes_.resize(points);
         triangleBoxes_.resize(triangles_.size());
         edgeBoxes_.resize(edges_.size());
@@ -503,7 +538,7 @@ void SelfContact::finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& e
         // A crossing pair is searched again however the pushes leave it.
         forEachContact([&](const Contact& contact) {
             if (contact.crossing)
-                markChanged(contact);
+                markFresh(contact);
         });
         for (int k = 0; k < sweeps; ++k)
             forEachContact([&](const Contact& contact) { push(contact, start); });
@@ -514,6 +549,8 @@ void SelfContact::finish(const Eigen::Map<Eigen::Matrix3Xd>& start, PointRows& e
         findContacts(start, true);
 #pragma omp single
         {
+            std::fill(fresh_.begin(), fresh_.end(), 0);
+            forEachContact([&](const Contact& contact) { markFresh(contact); });
             if (round < pushRounds) {
                 settled_ = forEachContact([&](const Contact& contact) { push(contact, start); }) == 0;
             } else if (round < mostRounds) {

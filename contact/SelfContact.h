@@ -53,16 +53,18 @@ private:
 
     // Fills every thread's Found with the pairs whose features meet over the
     // step and those that end within the thickness; with `crossingsOnly`,
-    // only the former, among pairs with a point changed since the first
-    // search (the others' ways are those it searched). Every thread calls
-    // it; ends at a barrier.
+    // only the former, among pairs with a point fresh (moved since the last
+    // search, or in a pair it found): the last search found every other
+    // pair apart where it still is. Every thread calls it; ends at a
+    // barrier.
     void findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool crossingsOnly);
-    // Every thread: the features' boxes over the step, and the grids the
-    // search reads: every feature's at the first search, the changed
-    // triangles' and edges' at a re-check (`crossingsOnly`).
+    // Every thread: the boxes over the step of the features the search
+    // reads and the grids it looks them up in: every feature's at the first
+    // search; at a re-check the fresh features' boxes and the grids of the
+    // escaped ones.
     void fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double reach, bool crossingsOnly);
-    // The pairs of a vertex and the triangles, of a changed triangle and the
-    // unchanged vertices, of an edge and the edges, that a search takes;
+    // The pairs of a vertex and the triangles, of a fresh triangle and the
+    // vertices not fresh, of an edge and the edges, that a search takes;
     // `reach`: how much nearer than their boxes features may come.
     void findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                       bool crossingsOnly, Found& found) const;
@@ -70,11 +72,19 @@ private:
                         Found& found) const;
     void findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                     bool crossingsOnly, Found& found) const;
+    // Gives `found.candidates`, sorted and each once, every feature that
+    // accept() takes and whose box may come within `reach` of `box`: from
+    // the grid of the first search (`searched`) and, at a re-check, from
+    // that of the escaped features (`escaped`; `escapedFeature` by feature).
+    template <class Accept>
+    void lookUp(const BoxGrid& searched, const BoxGrid& escaped,
+                const std::vector<char>& escapedFeature, const Eigen::AlignedBox3d& box,
+                double reach, bool crossingsOnly, Accept&& accept, Found& found) const;
     template <std::size_t corners>
-    bool changed(const std::array<int, corners>& feature) const
+    static bool any(const std::vector<char>& flags, const std::array<int, corners>& feature)
     {
         for (const int point : feature)
-            if (changed_[point])
+            if (flags[point])
                 return true;
         return false;
     }
@@ -86,7 +96,7 @@ private:
     template <class Act>
     std::size_t forEachContact(Act&& act);
     void push(const Contact& contact, const Eigen::Map<Eigen::Matrix3Xd>& start);
-    void markChanged(const Contact& contact);
+    void markFresh(const Contact& contact);
     std::size_t revert(const Eigen::Map<Eigen::Matrix3Xd>& start);
     // Every thread: the moved points kept out of the obstacles again.
     void keepOutOfObstacles(const Eigen::Map<Eigen::Matrix3Xd>& start,
@@ -97,18 +107,27 @@ private:
     std::vector<double> inverseMasses_;
     double thickness_;
     double friction_;
+    // How far a point may move from where the first search found it and
+    // still be looked up in its grids: about what the first pushes move.
+    double slack_;
 
     // Per step.
-    Eigen::Matrix3Xd positions_;                     // 3 x n, where the step takes the points
-    std::vector<char> moved_;                        // by point, since the obstacles last acted
-    std::vector<char> changed_;                      // by point, since the first search
-    std::vector<Eigen::AlignedBox3d> vertexBoxes_;    // swept over the step
+    Eigen::Matrix3Xd positions_;  // 3 x n, where the step takes the points
+    Eigen::Matrix3Xd searched_;   // where the first search found them
+    std::vector<char> moved_;     // by point, since the obstacles last acted
+    std::vector<char> fresh_;     // by point, since the last search
+    std::vector<char> escaped_;   // by point, farther than the slack from searched_
+    // By feature: whether a corner has escaped; and the lists of the fresh
+    // and of the escaped features, made by every re-check.
+    std::vector<char> escapedTriangle_, escapedEdge_;
+    std::vector<int> freshVertices_, freshTriangles_, freshEdges_;
+    std::vector<int> escapedVertices_, escapedTriangles_, escapedEdges_;
+    std::vector<Eigen::AlignedBox3d> vertexBoxes_;  // swept over the step
     std::vector<Eigen::AlignedBox3d> triangleBoxes_;
     std::vector<Eigen::AlignedBox3d> edgeBoxes_;
-    double cell_ = 1.0;                              // the grids' cells, set by the first search
-    BoxGrid vertexGrid_, triangleGrid_, edgeGrid_;   // every feature, filed by the first search
-    std::vector<int> changedVertices_, changedTriangles_, changedEdges_;  // with a changed point
-    BoxGrid changedTriangleGrid_, changedEdgeGrid_;  // those, filed by every re-check
+    double cell_ = 1.0;  // the grids' cells, set by the first search
+    BoxGrid vertexGrid_, triangleGrid_, edgeGrid_;  // every feature, by the first search
+    BoxGrid escapedVertexGrid_, escapedTriangleGrid_, escapedEdgeGrid_;  // by every re-check
 
     std::vector<Found> found_;
     bool settled_ = false;
