@@ -39,7 +39,9 @@ std::size_t BoxGrid::bucket(const Eigen::Array3i& cell) const
     const auto x = static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.x()));
     const auto y = static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.y()));
     const auto z = static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.z()));
-    return static_cast<std::size_t>((x * 73856093u) ^ (y * 19349663u) ^ (z * 83492791u)) & mask_;
+    // Cells next to each other along x share buckets' cache lines, and a
+    // surface's features, numbered along it, are looked up in turn there.
+    return static_cast<std::size_t>(x + y * 19349663u + z * 83492791u) & mask_;
 }
 
 void BoxGrid::build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell,

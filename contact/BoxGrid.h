@@ -24,13 +24,14 @@ public:
     void build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell,
                const std::vector<int>* only = nullptr);
 
-    // Calls visit(index) for every filed box that overlaps `box` and that
-    // accept(index) takes, once for every cell of `box` that it was filed
-    // in (the caller removes repeats, which costs less than finding the one
-    // cell to report it from). accept() comes first: a test of the index
-    // alone spares reading the box.
+    // Calls visit(index) for every filed box from index `from` on that
+    // overlaps `box` and that accept(index) takes, once for every cell of
+    // `box` that it was filed in (the caller removes repeats, which costs
+    // less than finding the one cell to report it from). accept() comes
+    // first: a test of the index alone spares reading the box.
     template <class Accept, class Visit>
-    void forEachOverlapping(const Eigen::AlignedBox3d& box, Accept&& accept, Visit&& visit) const;
+    void forEachOverlapping(const Eigen::AlignedBox3d& box, int from, Accept&& accept,
+                            Visit&& visit) const;
 
 private:
     // How many cells a box overlaps: none (it is not finite), few enough
@@ -43,6 +44,14 @@ private:
     };
 
     Cells cellsOf(const Eigen::AlignedBox3d& box) const;
+    // Whether two boxes overlap, with one branch: which boxes near a cell
+    // overlap a query follows no pattern a branch predictor learns.
+    static bool overlap(const Eigen::AlignedBox3d& a, const Eigen::AlignedBox3d& b)
+    {
+        return (a.min().x() <= b.max().x()) & (b.min().x() <= a.max().x()) &
+               (a.min().y() <= b.max().y()) & (b.min().y() <= a.max().y()) &
+               (a.min().z() <= b.max().z()) & (b.min().z() <= a.max().z());
+    }
     std::size_t bucket(const Eigen::Array3i& cell) const;
     // Calls each(index) for every box filed, in index order.
     template <class Each>
@@ -71,20 +80,20 @@ void BoxGrid::forEachFiled(Each&& each) const
 }
 
 template <class Accept, class Visit>
-void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Accept&& accept,
+void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, int from, Accept&& accept,
                                  Visit&& visit) const
 {
     const std::vector<Eigen::AlignedBox3d>& boxes = *boxes_;
-    for (const int index : large_)
-        if (accept(index) && boxes[index].intersects(box))
-            visit(index);
+    for (auto e = std::lower_bound(large_.begin(), large_.end(), from); e != large_.end(); ++e)
+        if (accept(*e) && overlap(boxes[*e], box))
+            visit(*e);
     const Cells cells = cellsOf(box);
     if (cells.reach == Reach::None)
         return;
     if (cells.reach == Reach::Many) {
         // As costly as reading every box: read them all.
         forEachFiled([&](int index) {
-            if (accept(index) && boxes[index].intersects(box) &&
+            if (index >= from && accept(index) && overlap(boxes[index], box) &&
                 !std::binary_search(large_.begin(), large_.end(), index))
                 visit(index);
         });
@@ -93,10 +102,13 @@ void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, Accept&& accept
     for (int x = cells.low.x(); x <= cells.high.x(); ++x)
         for (int y = cells.low.y(); y <= cells.high.y(); ++y)
             for (int z = cells.low.z(); z <= cells.high.z(); ++z) {
+                // A bucket holds its boxes in ascending order.
                 const std::size_t b = bucket(Eigen::Array3i(x, y, z));
-                for (int e = starts_[b]; e < starts_[b + 1]; ++e) {
-                    const int index = entries_[e];
-                    if (accept(index) && boxes[index].intersects(box))
+                const auto end = entries_.begin() + starts_[b + 1];
+                for (auto e = std::lower_bound(entries_.begin() + starts_[b], end, from); e != end;
+                     ++e) {
+                    const int index = *e;
+                    if (accept(index) && overlap(boxes[index], box))
                         visit(index);
                 }
             }

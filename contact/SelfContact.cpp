@@ -291,17 +291,18 @@ void SelfContact::findContacts(const Eigen::Map<Eigen::Matrix3Xd>& start, bool c
 template <class Accept>
 void SelfContact::lookUp(const BoxGrid& searched, const BoxGrid& escaped,
                          const std::vector<char>& escapedFeature, const AlignedBox3d& box,
-                         double reach, bool crossingsOnly, Accept&& accept, Found& found) const
+                         double reach, bool crossingsOnly, int from, Accept&& accept,
+                         Found& found) const
 {
     found.candidates.clear();
     const auto take = [&](int f) { found.candidates.push_back(f); };
     if (!crossingsOnly) {
-        searched.forEachOverlapping(inflated(box, reach), accept, take);
+        searched.forEachOverlapping(inflated(box, reach), from, accept, take);
     } else {
         searched.forEachOverlapping(
-            inflated(box, reach + slack_), [&](int f) { return !escapedFeature[f] && accept(f); },
-            take);
-        escaped.forEachOverlapping(inflated(box, reach), accept, take);
+            inflated(box, reach + slack_), from,
+            [&](int f) { return !escapedFeature[f] && accept(f); }, take);
+        escaped.forEachOverlapping(inflated(box, reach), from, accept, take);
     }
     sortUnique(found.candidates);
 }
@@ -309,12 +310,15 @@ void SelfContact::lookUp(const BoxGrid& searched, const BoxGrid& escaped,
 void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                                bool crossingsOnly, Found& found) const
 {
+    // Few triangles near a vertex are its own: those are left out after the
+    // look-up, which reads the triangles' corners only for what it finds.
     lookUp(triangleGrid_, escapedTriangleGrid_, escapedTriangle_, vertexBoxes_[vertex], reach,
-           crossingsOnly, [&](int t) { return !shares(triangles_[t], vertex); }, found);
+           crossingsOnly, 0, [](int) { return true; }, found);
     Contact contact;
     for (const int t : found.candidates) {
         const auto& triangle = triangles_[t];
-        if (touch(PairKind::VertexTriangle, {vertex, triangle[0], triangle[1], triangle[2]}, start,
+        if (!shares(triangle, vertex) &&
+            touch(PairKind::VertexTriangle, {vertex, triangle[0], triangle[1], triangle[2]}, start,
                   crossingsOnly, contact))
             found.vertexTriangle.push_back(contact);
     }
@@ -326,7 +330,7 @@ void SelfContact::findAtTriangle(int triangle, const Eigen::Map<Eigen::Matrix3Xd
     // The vertices that are not fresh near a fresh triangle; the fresh ones
     // found it themselves.
     const auto& corners = triangles_[triangle];
-    lookUp(vertexGrid_, escapedVertexGrid_, escaped_, triangleBoxes_[triangle], reach, true,
+    lookUp(vertexGrid_, escapedVertexGrid_, escaped_, triangleBoxes_[triangle], reach, true, 0,
            [&](int v) { return !fresh_[v] && !shares(corners, v); }, found);
     Contact contact;
     for (const int v : found.candidates)
@@ -343,8 +347,9 @@ void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start
     // one, and from the first of two fresh ones. Edges with a corner in
     // common meet there.
     lookUp(edgeGrid_, escapedEdgeGrid_, escapedEdge_, edgeBoxes_[edge], reach, crossingsOnly,
+           crossingsOnly ? 0 : edge + 1,
            [&](int other) {
-               if (crossingsOnly ? any(fresh_, edges_[other]) && other < edge : other < edge)
+               if (crossingsOnly && other < edge && any(fresh_, edges_[other]))
                    return false;
                const int c = edges_[other][0], d = edges_[other][1];
                return c != a && c != b && d != a && d != b;
@@ -356,8 +361,9 @@ void SelfContact::findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start
     Contact contact;
     for (const int other : found.candidates) {
         const int c = edges_[other][0], d = edges_[other][1];
-        if (touch(PairKind::EdgeEdge, edge < other ? std::array<int, 4>{a, b, c, d} : std::array<int, 4>{c, d, a, b},
-                  start, crossingsOnly, contact))
+        const std::array<int, 4> points =
+            edge < other ? std::array<int, 4>{a, b, c, d} : std::array<int, 4>{c, d, a, b};
+        if (touch(PairKind::EdgeEdge, points, start, crossingsOnly, contact))
             found.edgeEdge.push_back(contact);
     }
 }

@@ -72,14 +72,16 @@ private:
                         Found& found) const;
     void findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                     bool crossingsOnly, Found& found) const;
-    // Gives `found.candidates`, sorted and each once, every feature that
-    // accept() takes and whose box may come within `reach` of `box`: from
+    // Gives `found.candidates`, sorted and each once, every feature from
+    // index `from` on that accept() takes and whose box may come within
+    // `reach` of `box`: from
     // the grid of the first search (`searched`) and, at a re-check, from
     // that of the escaped features (`escaped`; `escapedFeature` by feature).
     template <class Accept>
     void lookUp(const BoxGrid& searched, const BoxGrid& escaped,
                 const std::vector<char>& escapedFeature, const Eigen::AlignedBox3d& box,
-                double reach, bool crossingsOnly, Accept&& accept, Found& found) const;
+                double reach, bool crossingsOnly, int from, Accept&& accept,
+                Found& found) const;
     template <std::size_t corners>
     static bool any(const std::vector<char>& flags, const std::array<int, corners>& feature)
     {
