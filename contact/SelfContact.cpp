@@ -16,11 +16,12 @@
 //
 // Moving one pair apart can move another together, so the pushes run over
 // the contacts a few times, then the obstacles act again on the points
-// moved, and the step is checked for crossings afresh, among the pairs
-// with a point changed since the first search (the others move as that
-// search saw them, and it found every crossing among them): those found are
-// pushed apart twice more, and after that the points of every pair still
-// crossing are put back where they started the step, round after round
+// moved, and the step is checked for crossings afresh, round after round,
+// among the pairs with a point fresh: moved since the last search, or in a
+// pair it found (every other pair is where that search found it apart, and
+// is always judged by the same test, its features in the same order).
+// Those found are pushed apart twice more, and after that the points of
+// every pair still crossing are put back where they started the step,
 // until none crosses. A body that starts a step without crossing itself
 // therefore ends it without: what stays is what it started with. A step
 // that starts tangled (a body read that way) keeps its tangles; contact
@@ -30,13 +31,15 @@
 // triangles and edges, and pushed on one thread in the order of one
 // thread's search, so every thread count gives the same bits.
 //
-// The search files the triangles' and the edges' boxes over the step into
-// hashed uniform grids of cells about a triangle's size, rebuilt each step,
-// and looks up each vertex's and each edge's box in them (a re-check files
-// only what changed, and looks up everything in those): this costs time
-// linear in the body and memory linear in it, needs no refitting however
-// much the cloth folds, and a body's triangles are alike in size, which is
-// where a grid of one cell size serves as well as a tree. Most pairs that
+// The search files the features' boxes over the step into hashed uniform
+// grids of cells about a triangle's size, rebuilt each step, and looks up
+// each vertex's and each edge's box in them: this costs time linear in the
+// body and memory linear in it, needs no refitting however much the cloth
+// folds, and a body's triangles are alike in size, which is where a grid of
+// one cell size serves as well as a tree. A re-check looks up only the
+// fresh features: in the first search's grids, with boxes grown by a slack,
+// for what has moved less than the slack since (the pushes move points by
+// about the thickness), and in small grids of their own for the rest. Most pairs that
 // come near are then settled without the coplanarity test: the distance
 // between two features changes over the step by no more than their points
 // move relative to each other, and a pair whose closest points' direction
