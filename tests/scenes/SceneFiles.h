@@ -32,9 +32,12 @@ inline std::string readFile(const std::string& path)
 }
 
 // The message a broken scene file is refused with, without the file's name.
+// The file is the test's own: tests run side by side.
 inline std::string refusal(const std::string& json)
 {
-    const std::string path = writeFile("broken.json", json);
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string path = writeFile(
+        std::string("broken-") + test->test_suite_name() + "-" + test->name() + ".json", json);
     try {
         SceneSimulation body(path, "");
     } catch (const ResourceError& error) {
