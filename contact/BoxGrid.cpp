@@ -1,7 +1,6 @@
 #include "contact/BoxGrid.h"
 
 #include <cmath>
-#include <limits>
 
 namespace Zarvo {
 
@@ -13,22 +12,6 @@ constexpr double mostCellsAlong = 8.0;
 constexpr double mostCells = 128.0;
 // Cell coordinates stay well inside int.
 constexpr double farthestCell = 1e9;
-
-// The nearest single-precision values at or below and at or above `value`,
-// so that a box widened to them loses no overlap.
-float widenedDown(double value)
-{
-    constexpr float largest = std::numeric_limits<float>::max();
-    if (!(value > -largest))
-        return -std::numeric_limits<float>::infinity();
-    const float near = value > largest ? largest : static_cast<float>(value);
-    return near > value ? std::nextafter(near, -largest) : near;
-}
-
-float widenedUp(double value)
-{
-    return -widenedDown(-value);
-}
 
 }  // namespace
 
@@ -99,17 +82,7 @@ void BoxGrid::build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell,
     for (std::size_t b = 0; b < buckets; ++b)
         starts_[b + 1] += starts_[b];
     next_.assign(starts_.begin(), starts_.end() - 1);
-    forEachCell([&](std::size_t b, int i) { entries_[next_[b]++] = entryOf(i, boxes[i]); });
-}
-
-BoxGrid::Entry BoxGrid::entryOf(int index, const Eigen::AlignedBox3d& box)
-{
-    Entry entry{index, {}, {}};
-    for (int k = 0; k < 3; ++k) {
-        entry.low[k] = widenedDown(box.min()[k]);
-        entry.high[k] = widenedUp(box.max()[k]);
-    }
-    return entry;
+    forEachCell([&](std::size_t b, int i) { entries_[next_[b]++] = i; });
 }
 
 }  // namespace Zarvo

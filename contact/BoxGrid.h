@@ -19,18 +19,19 @@ public:
     // Files `boxes`, or only those of them that `only` lists (in ascending
     // order) when given; both must stay alive until the next build. `cell`:
     // the cells' side, above zero. A box that is not finite is never
-    // reported.
+    // reported. Queries test the boxes as they are then: a box that has
+    // moved since is still found where it lies within cells it was filed in.
     void build(const std::vector<Eigen::AlignedBox3d>& boxes, double cell,
                const std::vector<int>* only = nullptr);
 
-    // Calls visit(index) for every box filed from index `from` on that may
-    // overlap `box`, once for every cell of `box` that it was filed in (the
-    // caller removes repeats, which costs less than finding the one cell to
-    // report it from). The boxes are tested as they were filed, widened to
-    // single precision, except those of many cells, as they are now: a
-    // caller whose boxes have moved since grows `box` by as much.
-    template <class Visit>
-    void forEachOverlapping(const Eigen::AlignedBox3d& box, int from, Visit&& visit) const;
+    // Calls visit(index) for every filed box from index `from` on that
+    // overlaps `box` and that accept(index) takes, once for every cell of
+    // `box` that it was filed in (the caller removes repeats, which costs
+    // less than finding the one cell to report it from). accept() comes
+    // first: a test of the index alone spares reading the box.
+    template <class Accept, class Visit>
+    void forEachOverlapping(const Eigen::AlignedBox3d& box, int from, Accept&& accept,
+                            Visit&& visit) const;
 
 private:
     // How many cells a box overlaps: none (it is not finite), few enough
@@ -42,23 +43,14 @@ private:
         Eigen::Array3i low, high;  // for Few
     };
 
-    // A filed box beside its index, so that a query reads a cell's boxes in
-    // sequence rather than each from wherever the caller keeps it.
-    struct Entry
-    {
-        int index;
-        float low[3], high[3];
-    };
-
     Cells cellsOf(const Eigen::AlignedBox3d& box) const;
-    static Entry entryOf(int index, const Eigen::AlignedBox3d& box);
-    // Whether an entry's box overlaps `box`, with one branch: which boxes
-    // near a cell overlap a query follows no pattern a predictor learns.
-    static bool overlap(const Entry& entry, const Eigen::AlignedBox3d& box)
+    // Whether two boxes overlap, with one branch: which boxes near a cell
+    // overlap a query follows no pattern a branch predictor learns.
+    static bool overlap(const Eigen::AlignedBox3d& a, const Eigen::AlignedBox3d& b)
     {
-        return (entry.low[0] <= box.max().x()) & (box.min().x() <= entry.high[0]) &
-               (entry.low[1] <= box.max().y()) & (box.min().y() <= entry.high[1]) &
-               (entry.low[2] <= box.max().z()) & (box.min().z() <= entry.high[2]);
+        return (a.min().x() <= b.max().x()) & (b.min().x() <= a.max().x()) &
+               (a.min().y() <= b.max().y()) & (b.min().y() <= a.max().y()) &
+               (a.min().z() <= b.max().z()) & (b.min().z() <= a.max().z());
     }
     std::size_t bucket(const Eigen::Array3i& cell) const;
     // Calls each(index) for every box filed, in index order.
@@ -70,7 +62,7 @@ private:
     double cell_ = 1.0;
     std::size_t mask_ = 0;
     std::vector<int> starts_;   // bucket b holds entries_[starts_[b] ... starts_[b + 1])
-    std::vector<Entry> entries_;
+    std::vector<int> entries_;  // box indices
     std::vector<int> large_;    // boxes of too many cells, ascending
     std::vector<int> next_;     // where the counting sort files next, by bucket
 };
@@ -87,12 +79,13 @@ void BoxGrid::forEachFiled(Each&& each) const
     }
 }
 
-template <class Visit>
-void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, int from, Visit&& visit) const
+template <class Accept, class Visit>
+void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, int from, Accept&& accept,
+                                 Visit&& visit) const
 {
     const std::vector<Eigen::AlignedBox3d>& boxes = *boxes_;
     for (auto e = std::lower_bound(large_.begin(), large_.end(), from); e != large_.end(); ++e)
-        if (boxes[*e].intersects(box))
+        if (accept(*e) && overlap(boxes[*e], box))
             visit(*e);
     const Cells cells = cellsOf(box);
     if (cells.reach == Reach::None)
@@ -100,23 +93,24 @@ void BoxGrid::forEachOverlapping(const Eigen::AlignedBox3d& box, int from, Visit
     if (cells.reach == Reach::Many) {
         // As costly as reading every box: read them all.
         forEachFiled([&](int index) {
-            if (index >= from && boxes[index].intersects(box) &&
+            if (index >= from && accept(index) && overlap(boxes[index], box) &&
                 !std::binary_search(large_.begin(), large_.end(), index))
                 visit(index);
         });
         return;
     }
-    const auto before = [](const Entry& entry, int index) { return entry.index < index; };
     for (int x = cells.low.x(); x <= cells.high.x(); ++x)
         for (int y = cells.low.y(); y <= cells.high.y(); ++y)
             for (int z = cells.low.z(); z <= cells.high.z(); ++z) {
                 // A bucket holds its boxes in ascending order.
                 const std::size_t b = bucket(Eigen::Array3i(x, y, z));
                 const auto end = entries_.begin() + starts_[b + 1];
-                for (auto e = std::lower_bound(entries_.begin() + starts_[b], end, from, before);
-                     e != end; ++e)
-                    if (overlap(*e, box))
-                        visit(e->index);
+                for (auto e = std::lower_bound(entries_.begin() + starts_[b], end, from); e != end;
+                     ++e) {
+                    const int index = *e;
+                    if (accept(index) && overlap(boxes[index], box))
+                        visit(index);
+                }
             }
 }
 

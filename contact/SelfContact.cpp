@@ -298,18 +298,14 @@ void SelfContact::lookUp(const BoxGrid& searched, const BoxGrid& escaped,
                          Found& found) const
 {
     found.candidates.clear();
-    const auto take = [&](int f) {
-        if (accept(f))
-            found.candidates.push_back(f);
-    };
+    const auto take = [&](int f) { found.candidates.push_back(f); };
     if (!crossingsOnly) {
-        searched.forEachOverlapping(inflated(box, reach), from, take);
+        searched.forEachOverlapping(inflated(box, reach), from, accept, take);
     } else {
-        searched.forEachOverlapping(inflated(box, reach + slack_), from, [&](int f) {
-            if (!escapedFeature[f])
-                take(f);
-        });
-        escaped.forEachOverlapping(inflated(box, reach), from, take);
+        searched.forEachOverlapping(
+            inflated(box, reach + slack_), from,
+            [&](int f) { return !escapedFeature[f] && accept(f); }, take);
+        escaped.forEachOverlapping(inflated(box, reach), from, accept, take);
     }
     sortUnique(found.candidates);
 }
@@ -317,12 +313,15 @@ void SelfContact::lookUp(const BoxGrid& searched, const BoxGrid& escaped,
 void SelfContact::findAtVertex(int vertex, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                                bool crossingsOnly, Found& found) const
 {
+    // Few triangles near a vertex are its own: those are left out after the
+    // look-up, which reads the triangles' corners only for what it finds.
     lookUp(triangleGrid_, escapedTriangleGrid_, escapedTriangle_, vertexBoxes_[vertex], reach,
-           crossingsOnly, 0, [&](int t) { return !shares(triangles_[t], vertex); }, found);
+           crossingsOnly, 0, [](int) { return true; }, found);
     Contact contact;
     for (const int t : found.candidates) {
         const auto& triangle = triangles_[t];
-        if (touch(PairKind::VertexTriangle, {vertex, triangle[0], triangle[1], triangle[2]}, start,
+        if (!shares(triangle, vertex) &&
+            touch(PairKind::VertexTriangle, {vertex, triangle[0], triangle[1], triangle[2]}, start,
                   crossingsOnly, contact))
             found.vertexTriangle.push_back(contact);
     }

@@ -73,8 +73,8 @@ private:
     void findAtEdge(int edge, const Eigen::Map<Eigen::Matrix3Xd>& start, double reach,
                     bool crossingsOnly, Found& found) const;
     // Gives `found.candidates`, sorted and each once, every feature from
-    // index `from` on whose box may come within `reach` of `box` and that
-    // accept() then takes: from
+    // index `from` on that accept() takes and whose box may come within
+    // `reach` of `box`: from
     // the grid of the first search (`searched`) and, at a re-check, from
     // that of the escaped features (`escaped`; `escapedFeature` by feature).
     template <class Accept>
