@@ -154,19 +154,15 @@ double sample(const openvdb::FloatGrid& grid, std::uint64_t key, const Eigen::Ve
             gradient->setZero();
         return accessor.getValue(base);
     }
-    if (leaf) {
-        const openvdb::Index offset = Leaf::coordToOffset(base);
-        for (int a = 0; a < 2; ++a)
-            for (int b = 0; b < 2; ++b)
-                for (int c = 0; c < 2; ++c)
-                    v[a][b][c] = leaf->getValue(offset + (a << 2 * Leaf::LOG2DIM) +
-                                                (b << Leaf::LOG2DIM) + c);
-    } else {
-        for (int a = 0; a < 2; ++a)
-            for (int b = 0; b < 2; ++b)
-                for (int c = 0; c < 2; ++c)
-                    v[a][b][c] = accessor.getValue(base.offsetBy(a, b, c));
-    }
+    const openvdb::Index offset = leaf ? Leaf::coordToOffset(base) : 0;
+    const auto value = [&](int a, int b, int c) {
+        return leaf ? leaf->getValue(offset + (a << 2 * Leaf::LOG2DIM) + (b << Leaf::LOG2DIM) + c)
+                    : accessor.getValue(base.offsetBy(a, b, c));
+    };
+    for (int a = 0; a < 2; ++a)
+        for (int b = 0; b < 2; ++b)
+            for (int c = 0; c < 2; ++c)
+                v[a][b][c] = value(a, b, c);
     const auto lerp = [](double p, double q, double t) { return p + t * (q - p); };
     // Along z, then y, then x.
     double z[2][2];

@@ -39,12 +39,13 @@
 // one cell size serves as well as a tree. A re-check looks up only the
 // fresh features: in the first search's grids, with boxes grown by a slack,
 // for what has moved less than the slack since (the pushes move points by
-// about the thickness), and in small grids of their own for the rest. Most pairs that
-// come near are then settled without the coplanarity test: the distance
-// between two features changes over the step by no more than their points
-// move relative to each other, and a pair whose closest points' direction
-// at either end of the step separates it at the other end too stays apart
-// all the way.
+// about the thickness), and in small grids of their own for the rest.
+//
+// Most pairs that come near are then settled without the coplanarity test:
+// the distance between two features changes over the step by no more than
+// their points move relative to each other, and a pair whose closest
+// points' direction at either end of the step separates it at the other end
+// too stays apart all the way.
 #include "contact/SelfContact.h"
 
 #include <algorithm>
@@ -186,7 +187,7 @@ void SelfContact::fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double
                     if ((positions_.col(v) - searched_.col(v)).cwiseAbs().maxCoeff() > slack_)
                         escaped_[v] = 1;
                 }
-            const auto sort = [&](const auto& features, std::vector<int>& fresh,
+            const auto list = [&](const auto& features, std::vector<int>& fresh,
                                   std::vector<int>& escaped, std::vector<char>& escapedFeature) {
                 fresh.clear();
                 escaped.clear();
@@ -198,8 +199,8 @@ void SelfContact::fileFeatures(const Eigen::Map<Eigen::Matrix3Xd>& start, double
                         escaped.push_back(f);
                 }
             };
-            sort(triangles_, freshTriangles_, escapedTriangles_, escapedTriangle_);
-            sort(edges_, freshEdges_, escapedEdges_, escapedEdge_);
+            list(triangles_, freshTriangles_, escapedTriangles_, escapedTriangle_);
+            list(edges_, freshEdges_, escapedEdges_, escapedEdge_);
             escapedVertices_.clear();
             for (int v = 0; v < points; ++v)
                 if (escaped_[v])

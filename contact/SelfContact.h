@@ -74,9 +74,9 @@ private:
                     bool crossingsOnly, Found& found) const;
     // Gives `found.candidates`, sorted and each once, every feature from
     // index `from` on that accept() takes and whose box may come within
-    // `reach` of `box`: from
-    // the grid of the first search (`searched`) and, at a re-check, from
-    // that of the escaped features (`escaped`; `escapedFeature` by feature).
+    // `reach` of `box`: from the grid of the first search (`searched`) and,
+    // at a re-check, from that of the escaped features (`escaped`;
+    // `escapedFeature` by feature).
     template <class Accept>
     void lookUp(const BoxGrid& searched, const BoxGrid& escaped,
                 const std::vector<char>& escapedFeature, const Eigen::AlignedBox3d& box,
